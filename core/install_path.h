@@ -1,0 +1,20 @@
+// The game's installation folder and the paths built from it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Paths are composed in buffers of this many bytes, terminator included, so a
+// composed path holds at most PathCapacity - 1 characters.
+constexpr std::size_t PathCapacity = 1000;
+
+// Set once at start-up, before anything reads it; at most PathCapacity - 1
+// characters, exactly as the registry stores it.
+extern std::string InstallPath;
+
+// InstallPath followed directly by the suffix, with no separator added or
+// removed; nothing when the result would not fit in PathCapacity - 1
+// characters (a path is refused, never cut).
+std::optional<std::string> ComposeInstallPath(std::string_view suffix);

@@ -1,0 +1,58 @@
+#include "core/registered_archives.h"
+
+#include <vector>
+
+#include "core/ascii.h"
+#include "core/ini_file.h"
+
+std::string ArchiveKeyName(unsigned number) {
+    return "Archive " + std::to_string(number);
+}
+
+unsigned ReadArchiveKeys(std::string_view file, ArchiveList& list) {
+    const IniSection section = FindIniSection(file, ArchiveSection);
+    const IniKeyIndex index = IndexIniKeys(section);
+    for (unsigned number = 0;; ++number) {
+        auto lines = index.find(FoldAsciiCase(ArchiveKeyName(number)));
+        if (lines == index.end()) break;
+        std::string value = IniValueAsRead(section.keys[lines->second.front()].rawValue);
+        if (value.empty()) break;
+        if (!AddArchive(list, std::move(value))) break;
+    }
+    return ArchiveCount(list);
+}
+
+unsigned ReadRegisteredArchives(ArchiveList& list) {
+    std::optional<std::string> path = LocateIniFile();
+    if (!path) return 0;
+    FileReadResult file = ReadWholeFile(*path);
+    if (file.status != FileReadStatus::Read) return 0;
+    return ReadArchiveKeys(file.bytes, list);
+}
+
+std::string ApplyPendingList(std::string_view file) {
+    std::vector<IniKeyEdit> edits;
+    edits.reserve(PendingCount);
+    for (unsigned i = 0; i < PendingCount; ++i) {
+        edits.push_back({ArchiveKeyName(i), PendingList[i]});
+    }
+    return ApplyIniEdits(file, ArchiveSection, edits);
+}
+
+WriteResult WriteArchiveList() {
+    if (PendingCount == 0) return {WriteStatus::NothingToWrite, 0};
+    std::optional<std::string> path = LocateIniFile();
+    if (!path) return {WriteStatus::Failed, PathTooLongError};
+
+    FileReadResult current = ReadWholeFile(*path);
+    if (current.status == FileReadStatus::Failed) return {WriteStatus::Failed, current.error};
+
+    std::string updated = ApplyPendingList(current.bytes);
+    if (current.status == FileReadStatus::Missing || updated != current.bytes) {
+        if (SystemErrorCode error = ReplaceFileContents(*path, updated)) {
+            return {WriteStatus::Failed, error};
+        }
+    }
+    ReleasePendingList();
+    return {WriteStatus::Written, 0};
+}

@@ -1,0 +1,27 @@
+/* Resource ids shared by ambrel.rc and the code. */
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+/* Dialog templates */
+#define IDD_ABOUT               100
+#define IDD_MAIN                102
+
+/* Icons */
+#define IDI_AMBREL              128
+
+/* Main dialog controls (IDOK and IDCANCEL are the platform's 1 and 2) */
+#define IDC_NEW_ARCHIVES        1001
+#define IDC_REMOVED_ARCHIVES    1002
+#define IDC_ABOUT               1003
+
+/* Strings */
+#define IDS_PROGRAM_TITLE       200
+#define IDS_NO_INSTALLATION     201
+#define IDS_ALL_REGISTERED      202
+#define IDS_UPDATED             203
+#define IDS_WRITE_FAILED        204
+#define IDS_INI_CHANGED         205
+#define IDS_CAPACITY_REACHED    206
