@@ -1,0 +1,154 @@
+// Reading, scanning and writing against the real file system, through this
+// platform's side of the seam.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/data_files_scan.h"
+#include "core/install_path.h"
+#include "core/reconcile.h"
+#include "core/registered_archives.h"
+#include "installation.h"
+
+namespace {
+
+const std::string H = "[" + std::string(ArchiveSection) + "]";
+
+std::vector<std::string> Names(const ArchiveList& list) {
+    std::vector<std::string> names;
+    for (const ArchiveSlot& slot : list.slots) names.push_back(*slot);
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Outcome {
+    std::vector<std::string> removed;
+    std::vector<std::string> added;
+};
+
+Outcome Reconcile() {
+    Outcome outcome;
+    ReconcileArchives([&](const std::string& name) { outcome.removed.push_back(name); },
+                      [&](const std::string& name) { outcome.added.push_back(name); });
+    return outcome;
+}
+
+TEST(FileSystem, ReadsTheRegisteredList) {
+    Installation installation;
+    ArchiveList missing;
+    EXPECT_EQ(ReadRegisteredArchives(missing), 0u);
+
+    installation.WriteIni("[General]\r\n" + H + "\r\nArchive 0=a.bsa\r\nArchive 1=\xC0\xE1.bsa\r\n");
+    ArchiveList list;
+    EXPECT_EQ(ReadRegisteredArchives(list), 2u);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.bsa", "\xC0\xE1.bsa"}));
+}
+
+TEST(FileSystem, ScanListsArchivesOnly) {
+    Installation installation;
+    ArchiveList none;
+    EXPECT_EQ(ScanDataFiles(none), 0u) << "missing Data Files";
+
+    for (const char* name : {"morrowind.bsa", "MORROWIND.BSA_", "a.bsa", "B.BSA", "readme.txt",
+                             "foo.bsax", "\xC0\xE1.bsa"}) {
+        installation.AddDataFile(name);
+    }
+    installation.AddDataFolder("x.bsa");
+    ArchiveList list;
+    ScanDataFiles(list);
+    EXPECT_EQ(Sorted(Names(list)),
+              Sorted({"a.bsa", "B.BSA", "x.bsa", "\xC0\xE1.bsa"}));
+}
+
+TEST(FileSystem, PathsTooLongAreRefused) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=a.bsa\r\n");
+    installation.AddDataFile("n.bsa");
+    const std::string real = InstallPath;
+    // Long enough that neither suffix fits; nothing is cut to make it fit.
+    InstallPath = real + std::string(PathCapacity - 1 - real.size() - 5, 'x');
+    ArchiveList registered;
+    ArchiveList found;
+    EXPECT_EQ(ReadRegisteredArchives(registered), 0u);
+    EXPECT_EQ(ScanDataFiles(found), 0u);
+    InstallPath = real;
+}
+
+TEST(FileSystem, UpdateRewritesTheFileInOneGo) {
+    Installation installation;
+    const std::string before = "; keep me\r\n" + H +
+                               "\r\nArchive 0=A.bsa\r\nArchive 1=old.bsa\r\nArchive 2=B.bsa\r\n"
+                               "[Other]\r\nx = 1\r\n";
+    installation.WriteIni(before);
+    for (const char* name : {"morrowind.bsa", "a.BSA", "b.bsa"}) installation.AddDataFile(name);
+
+    Outcome outcome = Reconcile();
+    EXPECT_EQ(outcome.removed, std::vector<std::string>{"old.bsa"});
+    EXPECT_EQ(outcome.added, std::vector<std::string>{});
+    ASSERT_EQ(PendingCount, 3u);
+
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(),
+              "; keep me\r\n" + H + "\r\nArchive 0=A.bsa\r\nArchive 1=B.bsa\r\n[Other]\r\nx = 1\r\n");
+    EXPECT_EQ(PendingCount, 0u);
+    EXPECT_EQ(installation.Entries().size(), 2u) << "a temporary file was left behind";
+}
+
+TEST(FileSystem, UpdateCreatesAMissingFile) {
+    Installation installation;
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(), H + "\r\nArchive 0=n.bsa\r\n");
+}
+
+TEST(FileSystem, ChangesMadeSinceReadingSurvive) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=a.bsa\r\n");
+    installation.AddDataFile("a.bsa");
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    installation.WriteIni("[Added]\r\nby=another tool\r\n" + H + "\r\nArchive 0=a.bsa\r\n");
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(),
+              "[Added]\r\nby=another tool\r\n" + H + "\r\nArchive 0=a.bsa\r\nArchive 1=n.bsa\r\n");
+}
+
+TEST(FileSystem, ReadOnlyFileIsNotWrittenAndTheUpdateCanBeRetried) {
+    Installation installation;
+    const std::string before = H + "\r\nArchive 0=gone.bsa\r\n";
+    installation.WriteIni(before);
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    installation.SetIniReadOnly(true);
+
+    WriteResult result = WriteArchiveList();
+    EXPECT_EQ(result.status, WriteStatus::Failed);
+    EXPECT_NE(result.error, 0u);
+    EXPECT_EQ(installation.ReadIni(), before);
+    EXPECT_EQ(installation.Entries().size(), 2u) << "a temporary file was left behind";
+    ASSERT_EQ(PendingCount, 1u) << "the pending list must survive a failed update";
+
+    installation.SetIniReadOnly(false);
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(), H + "\r\nArchive 0=n.bsa\r\n");
+}
+
+TEST(FileSystem, NothingToWriteTouchesNothing) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=a.bsa\r\n");
+    installation.AddDataFile("a.bsa");
+    Outcome outcome = Reconcile();
+    EXPECT_TRUE(outcome.removed.empty() && outcome.added.empty());
+    EXPECT_EQ(PendingCount, 0u);
+    installation.SetIniReadOnly(true);
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::NothingToWrite);
+}
+
+} // namespace
