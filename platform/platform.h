@@ -41,6 +41,10 @@ enum class WriteStep { CreateTemporary, Write, Flush, Close, Replace };
 using WriteFaultHook = SystemErrorCode (*)(WriteStep);
 void SetWriteFaultHook(WriteFaultHook hook);
 
+// The search pattern for the archives in Data Files of InstallPath; nothing
+// when it would be too long.
+std::optional<std::string> ComposeDataFilesPattern();
+
 // Reports the name of every entry of Data Files in InstallPath that the
 // platform's search for "*.bsa" returns, in the order it returns them, until
 // visit returns false. Returns false, reporting nothing, when the search

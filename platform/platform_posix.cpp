@@ -141,9 +141,13 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     faultHook = hook;
 }
 
+std::optional<std::string> ComposeDataFilesPattern() {
+    return ComposeInstallPath("/" + FindInInstallFolder("Data Files") + "/*.bsa");
+}
+
 bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit) {
+    if (!ComposeDataFilesPattern()) return false;
     std::string folderName = FindInInstallFolder("Data Files");
-    if (!ComposeInstallPath("/" + folderName + "/*.bsa")) return false;
     std::vector<std::string> names = ListFolder(InstallPath + "/" + folderName);
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const std::string& name) { return !HasArchiveExtension(name); }),

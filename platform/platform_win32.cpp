@@ -144,8 +144,12 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     faultHook = hook;
 }
 
+std::optional<std::string> ComposeDataFilesPattern() {
+    return ComposeInstallPath("\\Data Files\\*.bsa");
+}
+
 bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit) {
-    std::optional<std::string> pattern = ComposeInstallPath("\\Data Files\\*.bsa");
+    std::optional<std::string> pattern = ComposeDataFilesPattern();
     if (!pattern) return false;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern->c_str(), &entry);

@@ -1,0 +1,98 @@
+#include "ui/main_dialog.h"
+
+#include <string>
+
+#include "core/archive_list.h"
+#include "core/reconcile.h"
+#include "core/registered_archives.h"
+#include "resource.h"
+#include "ui/about_box.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr INT_PTR ResultUpdated = IDOK;
+constexpr INT_PTR ResultCancelled = IDCANCEL;
+
+HINSTANCE InstanceOf(HWND dialog) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+}
+
+// Names travel as the 8-bit strings the file search and the INI file hold;
+// the list box converts them from the ANSI code page.
+void AddListItem(HWND dialog, int listId, const std::string& name) {
+    SendDlgItemMessageA(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void SetWindowIcon(HWND dialog) {
+    HINSTANCE instance = InstanceOf(dialog);
+    auto load = [instance](int size) {
+        return LoadImageW(instance, MAKEINTRESOURCEW(IDI_AMBREL), IMAGE_ICON, size, size, 0);
+    };
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(GetSystemMetrics(SM_CXICON))));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(GetSystemMetrics(SM_CXSMICON))));
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+    SetWindowIcon(dialog);
+    ReconcileReport report = ReconcileArchives(
+        [dialog](const std::string& name) { AddListItem(dialog, IDC_REMOVED_ARCHIVES, name); },
+        [dialog](const std::string& name) { AddListItem(dialog, IDC_NEW_ARCHIVES, name); });
+    if (report.registeredTruncated || report.foundTruncated) {
+        ShowMessage(dialog, IDS_CAPACITY_REACHED, MB_ICONWARNING);
+    }
+    if (PendingCount == 0) {
+        ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
+        EndDialog(dialog, ResultCancelled);
+        return TRUE;
+    }
+    // The focus starts on Update; make it the default button too, so that
+    // Enter presses it wherever the focus is.
+    SendMessageW(dialog, DM_SETDEFID, IDOK, 0);
+    return TRUE;
+}
+
+void OnUpdate(HWND dialog) {
+    WriteResult result = WriteArchiveList();
+    if (result.status == WriteStatus::Failed) {
+        // The file is as it was and the pending list is kept: the user can
+        // clear the cause (close the game, lift the read-only flag) and retry.
+        ShowWriteFailure(dialog, result.error);
+        return;
+    }
+    if (result.status == WriteStatus::Written) {
+        ShowMessage(dialog, IDS_UPDATED, MB_ICONINFORMATION);
+    }
+    EndDialog(dialog, ResultUpdated);
+}
+
+INT_PTR OnCommand(HWND dialog, WORD id) {
+    switch (id) {
+    case IDOK:
+        OnUpdate(dialog);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, ResultCancelled);
+        return TRUE;
+    case IDC_ABOUT:
+        // Owned by the main dialog, which stays disabled while it is open.
+        DialogBoxParamW(InstanceOf(dialog), MAKEINTRESOURCEW(IDD_ABOUT), dialog, AboutBox, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK MainDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam));
+    case WM_CLOSE:  // Alt+F4: the same as Cancel
+        EndDialog(dialog, ResultCancelled);
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,17 @@
+// The program's texts and message boxes. Texts live in the string table as
+// UTF-16, so they read the same on a Windows of any system locale.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+std::wstring LoadText(UINT id);
+
+// A message box with the program's caption and a single OK button.
+void ShowMessage(HWND owner, UINT textId, UINT icon);
+
+// Says that morrowind.ini was not changed, and the system's reason why.
+void ShowWriteFailure(HWND owner, SystemErrorCode error);
