@@ -61,6 +61,13 @@ ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink&
     ArchiveList found;
     ReadRegisteredArchives(registered);
     ScanDataFiles(found);
+    ReconcileReport report{registered.truncated, found.truncated, LastRead.utf16};
+    if (report.registeredTruncated || report.foundTruncated || report.iniInUtf16) {
+        // Keys past the capacity would be overwritten unseen, and archives
+        // past it taken for gone: nothing is changed at all.
+        ReleasePendingList();
+        return report;
+    }
     ReconcileLists(registered, found, removed, added);
-    return {registered.truncated, found.truncated};
+    return report;
 }

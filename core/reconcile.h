@@ -13,6 +13,7 @@ using ArchiveSink = std::function<void(const std::string& name)>;
 struct ReconcileReport {
     bool registeredTruncated = false;  // more keys than a list holds
     bool foundTruncated = false;       // more archives on disk than a list holds
+    bool iniInUtf16 = false;           // morrowind.ini is UTF-16 text, not edited
 };
 
 // Decides the outcome for two lists: every registered entry that matches no
@@ -25,5 +26,8 @@ struct ReconcileReport {
 void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSink& removed,
                     const ArchiveSink& added);
 
-// Reads morrowind.ini and scans Data Files, then reconciles the two.
+// Reads morrowind.ini and scans Data Files, then reconciles the two. When
+// either list could not be taken in whole, or the file is UTF-16 text, an
+// update could not be made safely: the pending list is left empty and the
+// report says why.
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added);

@@ -5,6 +5,31 @@
 #include "core/ascii.h"
 #include "core/ini_file.h"
 
+RegisteredBasis LastRead;
+
+namespace {
+
+RegisteredBasis BasisOf(std::string_view file) {
+    RegisteredBasis basis;
+    basis.utf16 = IsUtf16Text(file);
+    const IniSection section = FindIniSection(file, ArchiveSection);
+    if (section.found) {
+        std::string lines;
+        for (const IniKeyLine& line : section.keys) {
+            lines.append(file.substr(line.begin, line.end - line.begin));
+            lines += '\n';
+        }
+        basis.keyLines = std::move(lines);
+    }
+    return basis;
+}
+
+} // namespace
+
+bool IsUtf16Text(std::string_view file) {
+    return file.substr(0, 2) == "\xFF\xFE" || file.substr(0, 2) == "\xFE\xFF";
+}
+
 std::string ArchiveKeyName(unsigned number) {
     return "Archive " + std::to_string(number);
 }
@@ -23,10 +48,13 @@ unsigned ReadArchiveKeys(std::string_view file, ArchiveList& list) {
 }
 
 unsigned ReadRegisteredArchives(ArchiveList& list) {
+    LastRead = {};
     std::optional<std::string> path = LocateIniFile();
     if (!path) return 0;
     FileReadResult file = ReadWholeFile(*path);
     if (file.status != FileReadStatus::Read) return 0;
+    LastRead = BasisOf(file.bytes);
+    if (LastRead.utf16) return 0;
     return ReadArchiveKeys(file.bytes, list);
 }
 
@@ -46,6 +74,9 @@ WriteResult WriteArchiveList() {
 
     FileReadResult current = ReadWholeFile(*path);
     if (current.status == FileReadStatus::Failed) return {WriteStatus::Failed, current.error};
+    const RegisteredBasis now = BasisOf(current.bytes);
+    if (now.utf16) return {WriteStatus::Utf16File, 0};
+    if (now.keyLines != LastRead.keyLines) return {WriteStatus::ChangedElsewhere, 0};
 
     std::string updated = ApplyPendingList(current.bytes);
     if (current.status == FileReadStatus::Missing || updated != current.bytes) {

@@ -25,3 +25,4 @@
 #define IDS_WRITE_FAILED        204
 #define IDS_INI_CHANGED         205
 #define IDS_CAPACITY_REACHED    206
+#define IDS_INI_UTF16           207

@@ -38,8 +38,10 @@ INT_PTR OnInitDialog(HWND dialog) {
     ReconcileReport report = ReconcileArchives(
         [dialog](const std::string& name) { AddListItem(dialog, IDC_REMOVED_ARCHIVES, name); },
         [dialog](const std::string& name) { AddListItem(dialog, IDC_NEW_ARCHIVES, name); });
-    if (report.registeredTruncated || report.foundTruncated) {
-        ShowMessage(dialog, IDS_CAPACITY_REACHED, MB_ICONWARNING);
+    if (report.iniInUtf16 || report.registeredTruncated || report.foundTruncated) {
+        ShowMessage(dialog, report.iniInUtf16 ? IDS_INI_UTF16 : IDS_CAPACITY_REACHED, MB_ICONERROR);
+        EndDialog(dialog, ResultCancelled);
+        return TRUE;
     }
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
@@ -54,14 +56,26 @@ INT_PTR OnInitDialog(HWND dialog) {
 
 void OnUpdate(HWND dialog) {
     WriteResult result = WriteArchiveList();
-    if (result.status == WriteStatus::Failed) {
+    switch (result.status) {
+    case WriteStatus::Failed:
         // The file is as it was and the pending list is kept: the user can
         // clear the cause (close the game, lift the read-only flag) and retry.
         ShowWriteFailure(dialog, result.error);
         return;
-    }
-    if (result.status == WriteStatus::Written) {
+    case WriteStatus::ChangedElsewhere:
+        // What the lists show no longer holds: nothing was written.
+        ShowMessage(dialog, IDS_INI_CHANGED, MB_ICONWARNING);
+        EndDialog(dialog, ResultCancelled);
+        return;
+    case WriteStatus::Utf16File:
+        ShowMessage(dialog, IDS_INI_UTF16, MB_ICONERROR);
+        EndDialog(dialog, ResultCancelled);
+        return;
+    case WriteStatus::Written:
         ShowMessage(dialog, IDS_UPDATED, MB_ICONINFORMATION);
+        break;
+    case WriteStatus::NothingToWrite:
+        break;
     }
     EndDialog(dialog, ResultUpdated);
 }
