@@ -1,0 +1,96 @@
+// Updating a morrowind.ini that another process holds open: a brief lock is
+// waited out, a lasting one is reported and changes nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include <windows.h>
+
+#include "core/reconcile.h"
+#include "core/registered_archives.h"
+#include "../core/installation.h"
+
+namespace {
+
+const std::string H = "[" + std::string(ArchiveSection) + "]";
+const std::string Before = H + "\r\nArchive 0=gone.bsa\r\n";
+const std::string After = H + "\r\nArchive 0=n.bsa\r\n";
+
+void Reconcile() {
+    ReconcileArchives([](const std::string&) {}, [](const std::string&) {});
+}
+
+HANDLE Lock(const std::string& path, DWORD share) {
+    return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+struct LockCase {
+    const char* name;
+    DWORD share;  // what the other process lets others do meanwhile
+};
+
+class HeldOpen : public testing::TestWithParam<LockCase> {};
+
+TEST_P(HeldOpen, LastingLockIsReportedAndChangesNothing) {
+    Installation installation;
+    installation.WriteIni(Before);
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+
+    HANDLE lock = Lock(installation.IniPath(), GetParam().share);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    WriteResult result = WriteArchiveList();
+    CloseHandle(lock);
+
+    EXPECT_EQ(result.status, WriteStatus::Failed);
+    EXPECT_NE(result.error, 0u);
+    EXPECT_EQ(installation.ReadIni(), Before);
+    EXPECT_EQ(installation.Entries().size(), 2u) << "a temporary file was left behind";
+    EXPECT_EQ(PendingCount, 1u);
+}
+
+TEST_P(HeldOpen, BriefLockIsWaitedOut) {
+    Installation installation;
+    installation.WriteIni(Before);
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+
+    HANDLE lock = Lock(installation.IniPath(), GetParam().share);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    std::thread release([lock] {
+        Sleep(300);
+        CloseHandle(lock);
+    });
+    WriteResult result = WriteArchiveList();
+    release.join();
+
+    EXPECT_EQ(result.status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(), After);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sharing, HeldOpen,
+                         testing::Values(LockCase{"no_write_sharing", FILE_SHARE_READ | FILE_SHARE_DELETE},
+                                         LockCase{"no_delete_sharing", FILE_SHARE_READ | FILE_SHARE_WRITE},
+                                         LockCase{"no_sharing_but_read", FILE_SHARE_READ}),
+                         [](const testing::TestParamInfo<LockCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(ReadOnlyAttribute, IsRespected) {
+    Installation installation;
+    installation.WriteIni(Before);
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    ASSERT_TRUE(SetFileAttributesA(installation.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    WriteResult result = WriteArchiveList();
+    EXPECT_EQ(result.status, WriteStatus::Failed);
+    EXPECT_EQ(result.error, static_cast<SystemErrorCode>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(installation.ReadIni(), Before);
+    EXPECT_EQ(GetFileAttributesA(installation.IniPath().c_str()) & FILE_ATTRIBUTE_READONLY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesA(installation.IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+} // namespace
