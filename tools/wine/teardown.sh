@@ -28,4 +28,4 @@ if is_running "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q "^Xvfb $DISP
   is_running "$pid" && kill -KILL "$pid"
 fi
 
-rm -rf "$WINEPREFIX" "$state/env"
+rm -rf "$WINEPREFIX" "$state/env" "$state/idle"
