@@ -17,7 +17,11 @@ const std::string H = "[" + std::string(ArchiveSection) + "]";
 const std::string Before = H + "\r\nArchive 0=gone.bsa\r\n";
 const std::string After = H + "\r\nArchive 0=n.bsa\r\n";
 
-void Reconcile() {
+// An installation whose update would replace gone.bsa with n.bsa, reconciled
+// and ready to write.
+void PrepareUpdate(const Installation& installation) {
+    installation.WriteIni(Before);
+    installation.AddDataFile("n.bsa");
     ReconcileArchives([](const std::string&) {}, [](const std::string&) {});
 }
 
@@ -35,9 +39,7 @@ class HeldOpen : public testing::TestWithParam<LockCase> {};
 
 TEST_P(HeldOpen, LastingLockIsReportedAndChangesNothing) {
     Installation installation;
-    installation.WriteIni(Before);
-    installation.AddDataFile("n.bsa");
-    Reconcile();
+    PrepareUpdate(installation);
 
     HANDLE lock = Lock(installation.IniPath(), GetParam().share);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -53,9 +55,7 @@ TEST_P(HeldOpen, LastingLockIsReportedAndChangesNothing) {
 
 TEST_P(HeldOpen, BriefLockIsWaitedOut) {
     Installation installation;
-    installation.WriteIni(Before);
-    installation.AddDataFile("n.bsa");
-    Reconcile();
+    PrepareUpdate(installation);
 
     HANDLE lock = Lock(installation.IniPath(), GetParam().share);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -80,9 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Sharing, HeldOpen,
 
 TEST(ReadOnlyAttribute, IsRespected) {
     Installation installation;
-    installation.WriteIni(Before);
-    installation.AddDataFile("n.bsa");
-    Reconcile();
+    PrepareUpdate(installation);
     ASSERT_TRUE(SetFileAttributesA(installation.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
     WriteResult result = WriteArchiveList();
     EXPECT_EQ(result.status, WriteStatus::Failed);
