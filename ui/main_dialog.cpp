@@ -14,6 +14,16 @@ namespace {
 constexpr INT_PTR ResultUpdated = IDOK;
 constexpr INT_PTR ResultCancelled = IDCANCEL;
 
+// Set when the dialog ends while it is being created. The template makes it
+// visible, and some dialog managers (Wine's) still show it once after such an
+// end: it must never appear.
+bool endedUnseen = false;
+
+void EndUnseen(HWND dialog) {
+    endedUnseen = true;
+    EndDialog(dialog, ResultCancelled);
+}
+
 HINSTANCE InstanceOf(HWND dialog) {
     return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
 }
@@ -40,12 +50,12 @@ INT_PTR OnInitDialog(HWND dialog) {
         [dialog](const std::string& name) { AddListItem(dialog, IDC_NEW_ARCHIVES, name); });
     if (report.iniInUtf16 || report.registeredTruncated || report.foundTruncated) {
         ShowMessage(dialog, report.iniInUtf16 ? IDS_INI_UTF16 : IDS_CAPACITY_REACHED, MB_ICONERROR);
-        EndDialog(dialog, ResultCancelled);
+        EndUnseen(dialog);
         return TRUE;
     }
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
-        EndDialog(dialog, ResultCancelled);
+        EndUnseen(dialog);
         return TRUE;
     }
     // The focus starts on Update; make it the default button too, so that
@@ -98,8 +108,11 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 
 } // namespace
 
-INT_PTR CALLBACK MainDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
+INT_PTR CALLBACK MainDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
+    case WM_WINDOWPOSCHANGING:
+        if (endedUnseen) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return FALSE;
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
     case WM_COMMAND:

@@ -1,0 +1,36 @@
+// A program started for one test case. It never outlives the case: if it is
+// still running when the case ends, it is killed.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace ambrel_test {
+
+// The program under test, from AMBREL_EXE. ctest hands over a Unix path,
+// which Wine shows under drive Z:.
+std::wstring AmbrelExePath();
+
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::wstring& exe);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return info_.hProcess != nullptr; }
+    DWORD StartError() const { return startError_; }
+    DWORD Id() const { return info_.dwProcessId; }
+    bool HasExited() const;
+
+    // The exit code, or nothing when it is still running after the timeout.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    DWORD startError_ = 0;
+};
+
+}  // namespace ambrel_test
