@@ -1,6 +1,7 @@
 #include "core/ini_file.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/ascii.h"
 
@@ -22,6 +23,13 @@ Span TrimBlanks(std::string_view file, Span span) {
 
 std::string_view View(std::string_view file, Span span) {
     return file.substr(span.begin, span.end - span.begin);
+}
+
+// The platform keeps a name as a C string: it ends at its first NUL.
+Span CutAtNul(std::string_view file, Span span) {
+    std::size_t nul = View(file, span).find('\0');
+    if (nul != std::string_view::npos) span.end = span.begin + nul;
+    return span;
 }
 
 // One physical line: [begin, end) is its content, next the start of the
@@ -54,6 +62,16 @@ std::size_t LineEndingLengthBefore(std::string_view file, std::size_t offset) {
     return (file[offset - 1] == '\n' && offset >= 2 && file[offset - 2] == '\r') ? 2 : 1;
 }
 
+// The line ending for lines added at a line start: that of the line before,
+// which cannot run together with whatever follows (a line starting with LF
+// never follows a lone CR); at an end without one, the file's first line
+// ending.
+std::string_view LineEndingBefore(std::string_view file, std::size_t at) {
+    std::size_t length = LineEndingLengthBefore(file, at);
+    if (length == 0) return FirstLineEnding(file);
+    return file.substr(at - length, length);
+}
+
 bool ReadsBackAsItself(std::string_view value) {
     if (value.empty()) return true;
     if (IsBlank(value.front()) || IsBlank(value.back())) return false;
@@ -70,6 +88,22 @@ std::string EncodeIniValue(std::string_view value) {
     return quoted;
 }
 
+// When the deleted lines that end the file have no line ending, the first of
+// them takes the line ending before it along, so that the file still ends
+// without one.
+void TakeLineEndingIntoTrailingRun(std::string_view file, std::vector<Span>& deleted) {
+    if (file.empty() || IsLineBreak(file.back())) return;
+    std::sort(deleted.begin(), deleted.end(),
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    std::size_t runBegin = file.size();
+    auto first = deleted.end();
+    for (auto it = deleted.rbegin(); it != deleted.rend() && it->end == runBegin; ++it) {
+        runBegin = it->begin;
+        first = std::prev(it.base());
+    }
+    if (first != deleted.end()) first->begin -= LineEndingLengthBefore(file, first->begin);
+}
+
 // Replaces file[begin, end) with text; an insertion has begin == end.
 struct Change {
     std::size_t begin;
@@ -84,7 +118,7 @@ std::string ApplyChanges(std::string_view file, std::vector<Change> changes) {
     result.reserve(file.size() + 64);
     std::size_t copied = 0;
     for (const Change& change : changes) {
-        // Removals of neighbouring lines may overlap by a line ending.
+        // Changes never overlap; should one, its bytes are not copied twice.
         std::size_t begin = std::max(change.begin, copied);
         result.append(file.substr(copied, begin - copied));
         result += change.text;
@@ -104,14 +138,13 @@ IniSection FindIniSection(std::string_view file, std::string_view section) {
         offset = line.next;
         Span content = TrimBlanks(file, {line.begin, line.end});
         if (content.begin == content.end) continue;
+        const std::string_view text = View(file, content);
 
-        if (file[content.begin] == '[') {
+        if (text.front() == '[') {
             if (inside) break;  // the first section of the name ends here
-            std::size_t close = file.find(']', content.begin + 1);
-            std::size_t nameEnd = (close == std::string_view::npos || close > content.end)
-                                      ? content.end
-                                      : close;
-            Span name = TrimBlanks(file, {content.begin + 1, nameEnd});
+            std::size_t close = text.find(']', 1);
+            std::size_t nameEnd = close == std::string_view::npos ? content.end : content.begin + close;
+            Span name = CutAtNul(file, TrimBlanks(file, {content.begin + 1, nameEnd}));
             if (EqualsIgnoringAsciiCase(View(file, name), section)) {
                 inside = true;
                 result.found = true;
@@ -120,15 +153,23 @@ IniSection FindIniSection(std::string_view file, std::string_view section) {
             }
             continue;
         }
-        if (!inside || file[content.begin] == ';') continue;
+        if (!inside || text.front() == ';') continue;
 
-        std::size_t equals = file.find('=', content.begin);
-        if (equals == std::string_view::npos || equals >= content.end) continue;
-        Span name = TrimBlanks(file, {content.begin, equals});
-        if (name.begin == name.end) continue;
-        Span value = TrimBlanks(file, {equals + 1, content.end});
-        result.keys.push_back(
-            {View(file, name), View(file, value), line.begin, line.end, line.next});
+        IniKeyLine key;
+        key.begin = line.begin;
+        key.end = line.end;
+        key.next = line.next;
+        std::size_t equals = text.find('=');
+        Span name = content;
+        if (equals == std::string_view::npos) {
+            key.hasValue = false;
+        } else {
+            name = TrimBlanks(file, {content.begin, content.begin + equals});
+            key.rawValue = View(file, TrimBlanks(file, {content.begin + equals + 1, content.end}));
+        }
+        key.name = View(file, CutAtNul(file, name));
+        if (key.name.empty()) continue;
+        result.keys.push_back(key);
     }
     return result;
 }
@@ -155,7 +196,9 @@ std::optional<std::string> ReadIniValue(std::string_view file, std::string_view 
                                         std::string_view key) {
     IniSection found = FindIniSection(file, section);
     for (const IniKeyLine& line : found.keys) {
-        if (EqualsIgnoringAsciiCase(line.name, key)) return IniValueAsRead(line.rawValue);
+        if (!EqualsIgnoringAsciiCase(line.name, key)) continue;
+        if (!line.hasValue) return std::nullopt;
+        return IniValueAsRead(line.rawValue);
     }
     return std::nullopt;
 }
@@ -164,9 +207,9 @@ std::string ApplyIniEdits(std::string_view file, std::string_view section,
                           const std::vector<IniKeyEdit>& edits) {
     const IniSection found = FindIniSection(file, section);
     const IniKeyIndex index = IndexIniKeys(found);
-    const std::string_view lineEnding = FirstLineEnding(file);
 
     std::vector<Change> changes;
+    std::vector<Span> deleted;  // whole lines, line endings included
     std::vector<std::string> addedLines;
     for (const IniKeyEdit& edit : edits) {
         auto lines = index.find(FoldAsciiCase(edit.key));
@@ -177,20 +220,17 @@ std::string ApplyIniEdits(std::string_view file, std::string_view section,
                 continue;
             }
             const IniKeyLine& line = found.keys[lines->second.front()];
-            if (IniValueAsRead(line.rawValue) != *edit.value) {
+            if (!line.hasValue || IniValueAsRead(line.rawValue) != *edit.value) {
                 changes.push_back({line.begin, line.end, std::move(text)});
             }
         } else if (lines != index.end()) {
             for (std::size_t i : lines->second) {
-                const IniKeyLine& line = found.keys[i];
-                // A last line without a line ending takes the one before it
-                // along, so the file still ends without one.
-                std::size_t begin = line.begin;
-                if (line.next == line.end) begin -= LineEndingLengthBefore(file, begin);
-                changes.push_back({begin, line.next, {}});
+                deleted.push_back({found.keys[i].begin, found.keys[i].next});
             }
         }
     }
+    TakeLineEndingIntoTrailingRun(file, deleted);
+    for (const Span& lines : deleted) changes.push_back({lines.begin, lines.end, {}});
     if (addedLines.empty()) return ApplyChanges(file, std::move(changes));
 
     std::string block;
@@ -198,6 +238,7 @@ std::string ApplyIniEdits(std::string_view file, std::string_view section,
     if (found.found) {
         at = found.keys.empty() ? found.headerNext : found.keys.back().next;
     }
+    const std::string_view lineEnding = LineEndingBefore(file, at);
     const bool atUnterminatedEnd =
         at == file.size() && !file.empty() && !IsLineBreak(file.back());
     if (atUnterminatedEnd) block += lineEnding;

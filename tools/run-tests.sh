@@ -1,14 +1,16 @@
 #!/bin/bash
 # Runs every test: installs what is missing, builds the native, Windows
-# x86_64 and Windows i686 configurations, then runs the native tests and the
-# Windows tests under Wine (on a display of their own: none is needed).
-# Extra arguments go to both ctest runs, e.g. -L unit or -R ini.
+# x86_64, Windows i686 and fuzzing (clang) configurations, then runs the
+# native tests, the Windows tests under Wine (on a display of their own: none
+# is needed) and the INI fuzzer for 30 seconds.
+# Extra arguments go to the native and Windows ctest runs, e.g. -L unit or
+# -R ini; the fuzzer then does not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/bootstrap.sh
 
-for preset in native win64 win32; do
+for preset in native win64 win32 fuzz; do
   echo "== build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
@@ -16,12 +18,18 @@ done
 
 status=0
 summary=()
-for preset in native win64; do
+run_ctest() {
+  local preset=$1
+  shift
   echo "== test $preset"
-  log=build/$preset/ctest.log
+  local log=build/$preset/ctest.log
   ctest --preset "$preset" "$@" 2>&1 | tee "$log" || status=1
-  summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
-done
+  summary+=("$preset: $(grep -E "tests passed|tests failed" "$log" | tail -n 1 || true)")
+}
+run_ctest native "$@"
+run_ctest win64 "$@"
+# The fuzz build runs the native tests too; only the fuzzer is new there.
+(($#)) || run_ctest fuzz -L fuzz
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"

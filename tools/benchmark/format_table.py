@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Prints the benchmark table and the targets.
+
+usage: format_table.py NATIVE_JSON WINE_RESULTS
+
+NATIVE_JSON is Google Benchmark's JSON output of ambrel_benchmark (with
+repetitions: the medians are used); WINE_RESULTS holds the RESULT lines of
+ambrel_wine_timing. Times are in milliseconds, memory in bytes.
+"""
+
+import json
+import sys
+from collections import defaultdict
+
+# The native benchmarks, by the step they stand for in the table.
+NATIVE_STEPS = {
+    "ambrel": {"Read": "read", "Scan": "scan", "Reconcile": "match", "Write": "write", "Cycle": "cycle",
+               "ColdCycle": "first_cycle"},
+    "floor": {"FloorRead": "read", "FloorList": "scan", "FloorWrite": "write", "FloorCycle": "cycle",
+              "ColdFloorCycle": "first_cycle"},
+}
+STEPS = ["read", "scan", "match", "write", "cycle"]
+
+
+def load_native(path):
+    """figures[(platform, approach, n)][figure] = value"""
+    figures = defaultdict(dict)
+    with open(path) as file:
+        report = json.load(file)
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    for entry in report["benchmarks"]:
+        if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "median":
+            continue
+        if entry.get("error_occurred"):
+            sys.exit(f"native benchmark {entry['name']} failed: {entry.get('error_message')}")
+        name, n = entry["run_name"].split("/")[:2]
+        for approach, steps in NATIVE_STEPS.items():
+            if name in steps:
+                row = figures[("native", approach, int(n))]
+                row[steps[name]] = entry["real_time"] * scale[entry["time_unit"]]
+                if name in ("Cycle", "FloorCycle"):
+                    row["peak_heap"] = entry["peak_heap"]
+                    row["allocations"] = entry["allocations"]
+    return figures
+
+
+def load_wine(path, figures):
+    with open(path) as file:
+        for line in file:
+            parts = line.split()
+            if len(parts) != 6 or parts[0] != "RESULT":
+                continue
+            _, platform, approach, n, figure, value = parts
+            figures[(platform, approach, int(n))][figure] = float(value)
+
+
+def milliseconds(value):
+    if value is None:
+        return "-"
+    if value >= 1000:
+        return f"{value / 1000:.2f} s"
+    if value >= 100:
+        return f"{value:.0f}"
+    if value >= 10:
+        return f"{value:.1f}"
+    return f"{value:.3f}"
+
+
+def duration(value):
+    """A time with its unit, for the targets."""
+    if value is None:
+        return "-"
+    text = milliseconds(value)
+    return text if text.endswith(" s") else text + " ms"
+
+
+def size(value):
+    if value is None:
+        return "-"
+    if value >= 1 << 20:
+        return f"{value / (1 << 20):.1f} MiB"
+    return f"{value / 1024:.0f} KiB"
+
+
+def ratio(value):
+    return "-" if value is None else f"{value:.1f}x" if value < 100 else f"{value:,.0f}x"
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    figures = load_native(sys.argv[1])
+    load_wine(sys.argv[2], figures)
+
+    def cycle(platform, approach, n):
+        return figures.get((platform, approach, n), {}).get("cycle")
+
+    header = ["platform", "approach", "N"] + STEPS + [
+        "cold", "us/archive", "peak heap", "allocs", "peak WS", "x floor", "per-key/ours"]
+    rows = []
+    order = {"ambrel": 0, "floor": 1, "per-key": 2}
+    for key in sorted(figures, key=lambda k: (k[0] != "native", k[0], order[k[1]], k[2])):
+        platform, approach, n = key
+        row = figures[key]
+        ours = cycle(platform, "ambrel", n)
+        floor = cycle(platform, "floor", n)
+        over_floor = row["cycle"] / floor if approach == "ambrel" and floor else None
+        against = row["cycle"] / ours if approach == "per-key" and ours else None
+        allocations = row.get("allocations")
+        rows.append([platform, approach, f"{n:,}"] + [milliseconds(row.get(step)) for step in STEPS] + [
+            milliseconds(row.get("first_cycle")), f"{1000 * row['cycle'] / n:.2f}", size(row.get("peak_heap")),
+            "-" if allocations is None else f"{allocations:,.0f}",
+            size(row.get("peak_working_set")), ratio(over_floor), ratio(against)])
+
+    widths = [max(len(str(cell)) for cell in column) for column in zip(header, *rows)]
+    left = {0, 1}
+    def line(cells):
+        return "  ".join(str(c).ljust(w) if i in left else str(c).rjust(w)
+                         for i, (c, w) in enumerate(zip(cells, widths)))
+    print("Times in ms (median of the runs; native: Google Benchmark, 5 repetitions) with a warm heap;")
+    print("match is the reconciliation (nested loops for per-key); floor is only reading the file,")
+    print("listing the folder and replacing the file. cold: one cycle with a cold heap (native: free")
+    print("memory handed back to the system first; Wine: the process's first run). peak heap and")
+    print("allocs: bytes held at most and blocks allocated through operator new in one cycle; peak WS:")
+    print("the Windows process's PeakWorkingSetSize (one process per approach and N).")
+    print()
+    print(line(header))
+    print(line(["-" * w for w in widths]))
+    for row in rows:
+        print(line(row))
+
+    print()
+    print("Targets:")
+    results = []
+
+    def target(text, value, shown, met):
+        results.append(met)
+        verdict = "n/a" if met is None else "MET" if met else "MISSED"
+        print(f"  {verdict:7} {text}: {shown}")
+
+    native10k = cycle("native", "ambrel", 10000)
+    floor10k = cycle("native", "floor", 10000)
+    target("native cycle at 10,000 under 20 ms", native10k,
+           duration(native10k), native10k is not None and native10k < 20)
+    over = native10k / floor10k if native10k and floor10k else None
+    target("native cycle at 10,000 within 2x of the raw floor", over,
+           f"{ratio(over)} ({duration(native10k)} against {duration(floor10k)})",
+           over is not None and over <= 2)
+    wine_platform = next((k[0] for k in figures if k[0] != "native"), "wine")
+    ours3k = cycle(wine_platform, "ambrel", 3000)
+    perkey3k = cycle(wine_platform, "per-key", 3000)
+    faster = perkey3k / ours3k if ours3k and perkey3k else None
+    target(f"at 3,000 under {wine_platform}, at least 1,000x faster than per-key", faster,
+           f"{ratio(faster)} ({duration(perkey3k)} against {duration(ours3k)})",
+           faster is not None and faster >= 1000)
+    for platform in ("native", wine_platform):
+        at1k, at10k = cycle(platform, "ambrel", 1000), cycle(platform, "ambrel", 10000)
+        growth = (at10k / 10000) / (at1k / 1000) if at1k and at10k else None
+        target(f"{platform}: cost per archive at 10,000 at most twice that at 1,000", growth,
+               f"{ratio(growth)} ({1000 * at10k / 10000:.2f} us against {1000 * at1k / 1000:.2f} us)"
+               if growth else "-", growth is not None and growth <= 2)
+    print()
+    print("All targets met." if all(results) else "Some targets were missed.")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,20 @@
+// The floor under any way of doing the cycle: the file and folder system
+// calls it cannot avoid, made the way the platform layer makes them, with no
+// parsing, matching or editing. The difference between a cycle and the sum
+// of these is what the core itself costs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The whole file, or nothing when it cannot be read.
+std::string FloorReadFile(const std::string& path);
+
+// The names of the folder's entries, found the way the platform's scan finds
+// them (natively every entry, on Windows the search for "*.bsa").
+std::vector<std::string> FloorListFolder(const std::string& folder);
+
+// Writes the bytes to a temporary file beside path, flushes it to disk and
+// moves it over path, as ReplaceFileContents does. Returns whether it worked.
+bool FloorReplaceFile(const std::string& path, std::string_view bytes);
