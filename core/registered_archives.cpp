@@ -58,11 +58,11 @@ unsigned ReadRegisteredArchives(ArchiveList& list) {
     return ReadArchiveKeys(file.bytes, list);
 }
 
-std::string ApplyPendingList(std::string_view file) {
+std::string ApplyArchiveSlots(std::string_view file, const std::vector<ArchiveSlot>& slots) {
     std::vector<IniKeyEdit> edits;
-    edits.reserve(PendingCount);
-    for (unsigned i = 0; i < PendingCount; ++i) {
-        edits.push_back({ArchiveKeyName(i), PendingList[i]});
+    edits.reserve(slots.size());
+    for (unsigned i = 0; i < slots.size(); ++i) {
+        edits.push_back({ArchiveKeyName(i), slots[i]});
     }
     return ApplyIniEdits(file, ArchiveSection, edits);
 }
@@ -78,7 +78,7 @@ WriteResult WriteArchiveList() {
     if (now.utf16) return {WriteStatus::Utf16File, 0};
     if (now.keyLines != LastRead.keyLines) return {WriteStatus::ChangedElsewhere, 0};
 
-    std::string updated = ApplyPendingList(current.bytes);
+    std::string updated = ApplyArchiveSlots(current.bytes, PendingList);
     if (current.status == FileReadStatus::Missing || updated != current.bytes) {
         if (SystemErrorCode error = ReplaceFileContents(*path, updated)) {
             return {WriteStatus::Failed, error};

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/archive_list.h"
 #include "platform/platform.h"
@@ -37,9 +38,9 @@ bool IsUtf16Text(std::string_view file);
 // first key all read as an empty list.
 unsigned ReadRegisteredArchives(ArchiveList& list);
 
-// The file's bytes with the pending list written as the numbered keys, slot
-// i as key i, an empty slot deleting its key.
-std::string ApplyPendingList(std::string_view file);
+// The file's bytes with the slots written as the numbered keys, slot i as
+// key i, an empty slot deleting its key.
+std::string ApplyArchiveSlots(std::string_view file, const std::vector<ArchiveSlot>& slots);
 
 enum class WriteStatus {
     NothingToWrite,

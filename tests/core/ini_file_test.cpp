@@ -23,14 +23,6 @@ Names ReadNames(const std::string& file) {
     return names;
 }
 
-std::string Update(const std::string& file, const Slots& pending) {
-    PendingList = pending;
-    PendingCount = static_cast<unsigned>(pending.size());
-    std::string written = ApplyPendingList(file);
-    ReleasePendingList();
-    return written;
-}
-
 // What reading the updated file must start with: the pending names up to
 // the first empty slot, which ends the list. (Keys the reader never saw,
 // after a gap, may follow.)
@@ -54,11 +46,11 @@ TEST_P(IniFileCases, ReadsAndUpdatesInPlace) {
     const IniCase& c = GetParam();
     EXPECT_EQ(ReadNames(c.file), c.read);
 
-    const std::string written = Update(c.file, c.pending);
+    const std::string written = ApplyArchiveSlots(c.file, c.pending);
     EXPECT_EQ(written, c.written);
     const Names expected = NamesWritten(c.pending);
     EXPECT_EQ(FirstNames(ReadNames(written), expected.size()), expected);
-    EXPECT_EQ(Update(written, c.pending), written) << "a second update changed the file again";
+    EXPECT_EQ(ApplyArchiveSlots(written, c.pending), written) << "a second update changed the file again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, IniFileCases, testing::ValuesIn(TrickyIniFiles),
@@ -79,7 +71,7 @@ TEST(ReadArchiveKeys, StopsAtCapacity) {
 
 TEST(ReadIniValue, OtherSectionsAndKeysReadAsBefore) {
     const std::string file = "[General]\r\nKey = \"v 1\" \r\n" + H + "\r\nArchive 0=a.bsa\r\n";
-    const std::string written = Update(file, {"b.bsa", "c.bsa"});
+    const std::string written = ApplyArchiveSlots(file, {"b.bsa", "c.bsa"});
     EXPECT_EQ(ReadIniValue(written, "general", "KEY"), "v 1");
     EXPECT_EQ(ReadIniValue(written, "General", "Archive 0"), std::nullopt);
     EXPECT_EQ(ReadIniValue(written, ArchiveSection, "archive 1"), "c.bsa");

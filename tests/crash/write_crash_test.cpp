@@ -41,19 +41,11 @@ std::string OriginalFile() {
     return file + H + "\r\nArchive 0=x.bsa\r\nArchive 1=y.bsa\r\nArchive 2=z.bsa\r\n[Tail]\r\nend=1";
 }
 
-std::string Update(const std::string& file, const std::vector<ArchiveSlot>& pending) {
-    PendingList = pending;
-    PendingCount = static_cast<unsigned>(pending.size());
-    std::string written = ApplyPendingList(file);
-    ReleasePendingList();
-    return written;
-}
-
 // Write n of the child (from 1) writes ListA when n is odd, ListB when even.
 struct Versions {
     std::string original = OriginalFile();
-    std::string withA = Update(original, ListA);
-    std::string withB = Update(withA, ListB);
+    std::string withA = ApplyArchiveSlots(original, ListA);
+    std::string withB = ApplyArchiveSlots(withA, ListB);
 
     const std::string& AfterWrites(unsigned count) const {
         if (count == 0) return original;
@@ -145,7 +137,7 @@ unsigned long EnvironmentNumber(const char* name, unsigned long fallback) {
 
 TEST(WriteCrash, KilledAtRandomTheFileIsOldOrNew) {
     const Versions versions;
-    ASSERT_EQ(Update(versions.withB, ListA), versions.withA) << "the loop must alternate two versions";
+    ASSERT_EQ(ApplyArchiveSlots(versions.withB, ListA), versions.withA) << "the loop must alternate two versions";
     Installation installation;
     SharedCounters counters;
     std::mt19937 random(static_cast<std::uint32_t>(EnvironmentNumber("AMBREL_CRASH_SEED", 9)));

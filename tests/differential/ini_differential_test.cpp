@@ -107,14 +107,6 @@ Names PlatformNames(const std::string& path) {
     return names;
 }
 
-std::string Update(const std::string& file, const Slots& pending) {
-    PendingList = pending;
-    PendingCount = static_cast<unsigned>(pending.size());
-    std::string written = ApplyPendingList(file);
-    ReleasePendingList();
-    return written;
-}
-
 std::string_view TrimmedBlanks(std::string_view name) {
     while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
@@ -178,7 +170,7 @@ PlatformView Untouched(PlatformView view, unsigned count) {
 
 void ExpectUpdateReadsBack(ScratchFolder& folder, const std::string& file,
                            const std::string& path, const Slots& pending) {
-    const std::string written = Update(file, pending);
+    const std::string written = ApplyArchiveSlots(file, pending);
     SCOPED_TRACE("written " + Escaped(written));
     const std::string writtenPath = folder.NewFile(written);
     // Slot i is key i; an empty slot deletes a key the reader had seen.
