@@ -4,8 +4,9 @@
 usage: format_table.py NATIVE_JSON WINE_RESULTS
 
 NATIVE_JSON is Google Benchmark's JSON output of ambrel_benchmark (with
-repetitions: the medians are used); WINE_RESULTS holds the RESULT lines of
-ambrel_wine_timing. Times are in milliseconds, memory in bytes.
+repetitions: the fastest repetition is used); WINE_RESULTS holds the RESULT
+lines of ambrel_wine_timing (the fastest run). Times are in milliseconds,
+memory in bytes.
 """
 
 import json
@@ -29,7 +30,7 @@ def load_native(path):
         report = json.load(file)
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
     for entry in report["benchmarks"]:
-        if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "median":
+        if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "min":
             continue
         if entry.get("error_occurred"):
             sys.exit(f"native benchmark {entry['name']} failed: {entry.get('error_message')}")
@@ -117,7 +118,7 @@ def main():
     def line(cells):
         return "  ".join(str(c).ljust(w) if i in left else str(c).rjust(w)
                          for i, (c, w) in enumerate(zip(cells, widths)))
-    print("Times in ms (median of the runs; native: Google Benchmark, 5 repetitions) with a warm heap;")
+    print("Times in ms, each the fastest of the runs (native: Google Benchmark, 5 repetitions), warm heap;")
     print("match is the reconciliation (nested loops for per-key); floor is only reading the file,")
     print("listing the folder and replacing the file. cold: one cycle with a cold heap (native: free")
     print("memory handed back to the system first; Wine: the process's first run). peak heap and")

@@ -1,13 +1,12 @@
 #include "per_key_cycle.h"
 
 #include <cstdio>
-#include <cstring>
-#include <string_view>
 
 #include <windows.h>
 
 #include "core/archive_list.h"
 #include "core/registered_archives.h"
+#include "file_search_win32.h"
 
 namespace {
 
@@ -38,12 +37,11 @@ PerKeySlots PerKeyRead(const std::string& iniPath) {
 PerKeySlots PerKeyScan(const std::string& dataFilesPath) {
     PerKeySlots names;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((dataFilesPath + "\\*.bsa").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    FileSearch search(dataFilesPath + "\\*.bsa", entry);
+    if (!search.Found()) return names;
     do {
         if (_stricmp(entry.cFileName, "morrowind.bsa") != 0) names.emplace_back(entry.cFileName);
-    } while (names.size() < MaxArchives && FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (names.size() < MaxArchives && search.Next(entry));
     return names;
 }
 

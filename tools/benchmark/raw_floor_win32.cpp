@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "file_search_win32.h"
+
 namespace {
 
 class Handle {
@@ -40,12 +42,11 @@ std::string FloorReadFile(const std::string& path) {
 std::vector<std::string> FloorListFolder(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*.bsa").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    FileSearch search(folder + "\\*.bsa", entry);
+    if (!search.Found()) return names;
     do {
         names.emplace_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (search.Next(entry));
     return names;
 }
 
