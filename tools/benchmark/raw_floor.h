@@ -8,13 +8,15 @@
 #include <string_view>
 #include <vector>
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it cannot be read, read as the program
+// reads it.
 std::string FloorReadFile(const std::string& path);
 
 // The names of the folder's entries, found the way the platform's scan finds
 // them (natively every entry, on Windows the search for "*.bsa").
 std::vector<std::string> FloorListFolder(const std::string& folder);
 
-// Writes the bytes to a temporary file beside path, flushes it to disk and
-// moves it over path, as ReplaceFileContents does. Returns whether it worked.
+// Replaces the file with the bytes as the program does (ReplaceFileContents:
+// a temporary file beside it, flushed, moved over it). Returns whether it
+// worked.
 bool FloorReplaceFile(const std::string& path, std::string_view bytes);
