@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,36 @@ TEST(ReadArchiveKeys, StopsAtCapacity) {
     EXPECT_EQ(ReadArchiveKeys(file, list), MaxArchives);
     EXPECT_TRUE(list.truncated);
     EXPECT_EQ(*list.slots.back(), "a9999.bsa");
+}
+
+// Input no INI file should hold still reads as something definite, and an
+// update keeps every byte of it outside the archive keys.
+TEST(BadInput, IsReadAndKeptAsItIs) {
+    std::mt19937 random(7);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    const std::string hugeLine(10 * 1024 * 1024, 'x');
+
+    const struct {
+        const char* name;
+        std::string file;
+        Names read;
+    } cases[] = {
+        {"binary_garbage", garbage, {}},
+        {"ten_megabyte_line", hugeLine, {}},
+        {"ten_megabyte_value", H + "\r\nArchive 0=" + hugeLine + "\r\n", {hugeLine.substr(0, 255)}},
+        {"lines_of_nul_bytes", std::string(4096, '\0') + "\r\n" + H + "\r\n" + std::string(9, '\0') + "\r\nArchive 0=a.bsa\r\n", {"a.bsa"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadNames(c.file), c.read);
+        const std::string written = ApplyArchiveSlots(c.file, {"n.bsa"});
+        if (c.read.empty()) {
+            // The section is appended: everything before it is the file itself.
+            EXPECT_EQ(written.compare(0, c.file.size(), c.file), 0);
+        }
+        EXPECT_EQ(FirstNames(ReadNames(written), 1), Names{"n.bsa"});
+    }
 }
 
 TEST(ReadIniValue, OtherSectionsAndKeysReadAsBefore) {

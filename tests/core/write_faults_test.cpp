@@ -89,7 +89,7 @@ TEST(Utf16File, IsNeitherReadNorWritten) {
 TEST(Capacity, MoreArchivesOnDiskThanAListHoldsChangesNothing) {
     Installation installation;
     installation.WriteIni(H + "\r\nArchive 0=a.bsa\r\n");
-    for (unsigned i = 0; i <= MaxArchives; ++i) installation.AddDataFile("f" + std::to_string(i) + ".bsa");
+    for (unsigned i = 0; i < 2 * MaxArchives; ++i) installation.AddDataFile("f" + std::to_string(i) + ".bsa");
     bool reported = false;
     ReconcileReport report = ReconcileArchives([&](const std::string&) { reported = true; },
                                                [&](const std::string&) { reported = true; });
@@ -101,7 +101,7 @@ TEST(Capacity, MoreArchivesOnDiskThanAListHoldsChangesNothing) {
 TEST(Capacity, MoreKeysThanAListHoldsChangesNothing) {
     Installation installation;
     std::string ini = H + "\r\n";
-    for (unsigned i = 0; i <= MaxArchives; ++i) ini += ArchiveKeyName(i) + "=k" + std::to_string(i) + ".bsa\r\n";
+    for (unsigned i = 0; i < 2 * MaxArchives; ++i) ini += ArchiveKeyName(i) + "=k" + std::to_string(i) + ".bsa\r\n";
     installation.WriteIni(ini);
     installation.AddDataFile("k0.bsa");
     ReconcileReport report =
