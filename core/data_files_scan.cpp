@@ -1,5 +1,6 @@
 #include "core/data_files_scan.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/archive_name.h"
@@ -9,7 +10,8 @@
 bool IsRegistrableArchive(std::string_view name) {
     return HasArchiveExtension(name) && !ArchiveNameEquals(name, "morrowind.bsa") &&
            name.size() < IniValueCapacity &&
-           name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
 }
 
 unsigned ScanDataFiles(ArchiveList& list) {

@@ -1,7 +1,7 @@
 #include "core/ini_file.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 
 #include "core/ascii.h"
 
@@ -40,9 +40,14 @@ struct Line {
     std::size_t next;
 };
 
+// memchr rather than a loop over the bytes: it looks at many at a time.
+std::size_t FindByte(std::string_view file, std::size_t from, std::size_t to, char byte) {
+    const void* at = std::memchr(file.data() + from, byte, to - from);
+    return at ? static_cast<std::size_t>(static_cast<const char*>(at) - file.data()) : to;
+}
+
 Line LineAt(std::string_view file, std::size_t begin) {
-    std::size_t end = begin;
-    while (end < file.size() && !IsLineBreak(file[end])) ++end;
+    std::size_t end = FindByte(file, begin, FindByte(file, begin, file.size(), '\n'), '\r');
     std::size_t next = end;
     if (next < file.size()) {
         next += (file[next] == '\r' && next + 1 < file.size() && file[next + 1] == '\n') ? 2 : 1;
@@ -80,58 +85,25 @@ bool ReadsBackAsItself(std::string_view value) {
     return !quoted;
 }
 
-std::string EncodeIniValue(std::string_view value) {
-    if (ReadsBackAsItself(value)) return std::string(value);
-    std::string quoted = "\"";
-    quoted += value;
-    quoted += '"';
-    return quoted;
-}
-
-// When the deleted lines that end the file have no line ending, the first of
-// them takes the line ending before it along, so that the file still ends
-// without one.
-void TakeLineEndingIntoTrailingRun(std::string_view file, std::vector<Span>& deleted) {
-    if (file.empty() || IsLineBreak(file.back())) return;
-    std::sort(deleted.begin(), deleted.end(),
-              [](const Span& a, const Span& b) { return a.begin < b.begin; });
-    std::size_t runBegin = file.size();
-    auto first = deleted.end();
-    for (auto it = deleted.rbegin(); it != deleted.rend() && it->end == runBegin; ++it) {
-        runBegin = it->begin;
-        first = std::prev(it.base());
+void AppendEncodedValue(std::string& out, std::string_view value) {
+    if (ReadsBackAsItself(value)) {
+        out += value;
+        return;
     }
-    if (first != deleted.end()) first->begin -= LineEndingLengthBefore(file, first->begin);
-}
-
-// Replaces file[begin, end) with text; an insertion has begin == end.
-struct Change {
-    std::size_t begin;
-    std::size_t end;
-    std::string text;
-};
-
-std::string ApplyChanges(std::string_view file, std::vector<Change> changes) {
-    std::stable_sort(changes.begin(), changes.end(),
-                     [](const Change& a, const Change& b) { return a.begin < b.begin; });
-    std::string result;
-    result.reserve(file.size() + 64);
-    std::size_t copied = 0;
-    for (const Change& change : changes) {
-        // Changes never overlap; should one, its bytes are not copied twice.
-        std::size_t begin = std::max(change.begin, copied);
-        result.append(file.substr(copied, begin - copied));
-        result += change.text;
-        copied = std::max(copied, change.end);
-    }
-    result.append(file.substr(copied));
-    return result;
+    out += '"';
+    out += value;
+    out += '"';
 }
 
 } // namespace
 
 IniSection FindIniSection(std::string_view file, std::string_view section) {
     IniSection result;
+    // At most one key per line: one pass over the bytes saves growing the
+    // vector (and copying it) a dozen times in a large file.
+    std::size_t lines = 1;
+    for (std::size_t at = 0; (at = FindByte(file, at, file.size(), '\n')) < file.size(); ++at) ++lines;
+    result.keys.reserve(lines);
     bool inside = false;
     for (std::size_t offset = 0; offset < file.size();) {
         Line line = LineAt(file, offset);
@@ -174,22 +146,49 @@ IniSection FindIniSection(std::string_view file, std::string_view section) {
     return result;
 }
 
-IniKeyIndex IndexIniKeys(const IniSection& section) {
-    IniKeyIndex index;
-    index.reserve(section.keys.size());
+IniKeyIndex::IniKeyIndex(const IniSection& section) : section_(section), next_(section.keys.size(), None) {
+    std::size_t buckets = 16;
+    while (buckets < 2 * section.keys.size()) buckets *= 2;
+    table_.assign(buckets, 0);
+    mask_ = buckets - 1;
+    std::vector<std::size_t> last(section.keys.size(), None);  // by first position: the latest line of that name
     for (std::size_t i = 0; i < section.keys.size(); ++i) {
-        index[FoldAsciiCase(section.keys[i].name)].push_back(i);
+        std::string_view name = section.keys[i].name;
+        for (std::size_t bucket = FoldedHash(name) & mask_;; bucket = (bucket + 1) & mask_) {
+            std::size_t& entry = table_[bucket];
+            if (entry == 0) {
+                entry = i + 1;
+                last[i] = i;
+                break;
+            }
+            if (EqualsIgnoringAsciiCase(section.keys[entry - 1].name, name)) {
+                next_[last[entry - 1]] = i;
+                last[entry - 1] = i;
+                break;
+            }
+        }
     }
-    return index;
 }
 
-std::string IniValueAsRead(std::string_view rawValue) {
+std::size_t IniKeyIndex::First(std::string_view name) const {
+    for (std::size_t bucket = FoldedHash(name) & mask_;; bucket = (bucket + 1) & mask_) {
+        std::size_t entry = table_[bucket];
+        if (entry == 0) return None;
+        if (EqualsIgnoringAsciiCase(section_.keys[entry - 1].name, name)) return entry - 1;
+    }
+}
+
+std::string_view IniValueView(std::string_view rawValue) {
     std::string_view value = rawValue.substr(0, rawValue.find('\0'));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return std::string(value.substr(0, IniValueCapacity - 1));
+    return value.substr(0, IniValueCapacity - 1);
+}
+
+std::string IniValueAsRead(std::string_view rawValue) {
+    return std::string(IniValueView(rawValue));
 }
 
 std::optional<std::string> ReadIniValue(std::string_view file, std::string_view section,
@@ -205,54 +204,102 @@ std::optional<std::string> ReadIniValue(std::string_view file, std::string_view 
 
 std::string ApplyIniEdits(std::string_view file, std::string_view section,
                           const std::vector<IniKeyEdit>& edits) {
-    const IniSection found = FindIniSection(file, section);
-    const IniKeyIndex index = IndexIniKeys(found);
+    return ApplyIniEdits(file, FindIniSection(file, section), section, edits);
+}
 
-    std::vector<Change> changes;
-    std::vector<Span> deleted;  // whole lines, line endings included
-    std::vector<std::string> addedLines;
+std::string ApplyIniEdits(std::string_view file, const IniSection& found, std::string_view section,
+                          const std::vector<IniKeyEdit>& edits) {
+    const IniKeyIndex index(found);
+    std::vector<const IniKeyEdit*> editOf(found.keys.size(), nullptr);  // nullptr: the line stays
+    std::vector<IniAddedKey> added;
     for (const IniKeyEdit& edit : edits) {
-        auto lines = index.find(FoldAsciiCase(edit.key));
+        std::size_t first = index.First(edit.key);
         if (edit.value) {
-            std::string text = edit.key + "=" + EncodeIniValue(*edit.value);
-            if (lines == index.end()) {
-                addedLines.push_back(std::move(text));
-                continue;
+            if (first == IniKeyIndex::None) {
+                added.push_back({edit.key, *edit.value});
+            } else {
+                editOf[first] = &edit;
             }
-            const IniKeyLine& line = found.keys[lines->second.front()];
-            if (!line.hasValue || IniValueAsRead(line.rawValue) != *edit.value) {
-                changes.push_back({line.begin, line.end, std::move(text)});
-            }
-        } else if (lines != index.end()) {
-            for (std::size_t i : lines->second) {
-                deleted.push_back({found.keys[i].begin, found.keys[i].next});
-            }
+        } else {
+            for (std::size_t i = first; i != IniKeyIndex::None; i = index.Next(i)) editOf[i] = &edit;
         }
     }
-    TakeLineEndingIntoTrailingRun(file, deleted);
-    for (const Span& lines : deleted) changes.push_back({lines.begin, lines.end, {}});
-    if (addedLines.empty()) return ApplyChanges(file, std::move(changes));
+    return RewriteIniSection(
+        file, found, section,
+        [&](std::size_t line) {
+            const IniKeyEdit* edit = editOf[line];
+            if (!edit) return IniLineFate{};
+            if (!edit->value) return IniLineFate{IniLineFate::Remove, {}, {}};
+            return IniLineFate{IniLineFate::Replace, edit->key, *edit->value};
+        },
+        added);
+}
 
-    std::string block;
+std::string RewriteIniSection(std::string_view file, const IniSection& found, std::string_view section,
+                              const IniLineFates& fateOf, const std::vector<IniAddedKey>& added) {
     std::size_t at = file.size();
     if (found.found) {
         at = found.keys.empty() ? found.headerNext : found.keys.back().next;
     }
-    const std::string_view lineEnding = LineEndingBefore(file, at);
-    const bool atUnterminatedEnd =
-        at == file.size() && !file.empty() && !IsLineBreak(file.back());
-    if (atUnterminatedEnd) block += lineEnding;
-    if (!found.found) {
-        block += "[";
-        block += section;
-        block += "]";
-        block += lineEnding;
+    const bool atUnterminatedEnd = at == file.size() && !file.empty() && !IsLineBreak(file.back());
+
+    // When the deleted lines that end the file have no line ending, the first
+    // of them takes the line ending before it along, so that the file still
+    // ends without one.
+    std::size_t runStart = found.keys.size();
+    if (!file.empty() && !IsLineBreak(file.back())) {
+        std::size_t runBegin = file.size();
+        for (std::size_t i = found.keys.size(); i-- > 0;) {
+            if (found.keys[i].next != runBegin || fateOf(i).kind != IniLineFate::Remove) break;
+            runBegin = found.keys[i].begin;
+            runStart = i;
+        }
     }
-    for (std::size_t i = 0; i < addedLines.size(); ++i) {
-        block += addedLines[i];
-        // At an end that had no line ending, the last added line has none either.
-        if (!atUnterminatedEnd || i + 1 < addedLines.size()) block += lineEnding;
+
+    std::string result;
+    result.reserve(file.size() + 64);
+    std::size_t copied = 0;
+    auto copyUpTo = [&](std::size_t offset) {
+        // Changes never overlap; should one, its bytes are not copied twice.
+        std::size_t begin = std::max(offset, copied);
+        result.append(file.substr(copied, begin - copied));
+        copied = begin;
+    };
+    for (std::size_t i = 0; i < found.keys.size(); ++i) {
+        const IniKeyLine& line = found.keys[i];
+        const IniLineFate fate = fateOf(i);
+        if (fate.kind == IniLineFate::Replace) {
+            if (line.hasValue && IniValueView(line.rawValue) == fate.value) continue;
+            copyUpTo(line.begin);
+            result += fate.key;
+            result += '=';
+            AppendEncodedValue(result, fate.value);
+            copied = std::max(copied, line.end);
+        } else if (fate.kind == IniLineFate::Remove) {
+            std::size_t begin = line.begin;
+            if (i == runStart) begin -= LineEndingLengthBefore(file, begin);
+            copyUpTo(begin);
+            copied = std::max(copied, line.next);
+        }
     }
-    changes.push_back({at, at, std::move(block)});
-    return ApplyChanges(file, std::move(changes));
+    if (!added.empty()) {
+        const std::string_view lineEnding = LineEndingBefore(file, at);
+        copyUpTo(at);
+        if (atUnterminatedEnd) result += lineEnding;
+        if (!found.found) {
+            result += "[";
+            result += section;
+            result += "]";
+            result += lineEnding;
+        }
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            result += added[i].key;
+            result += '=';
+            AppendEncodedValue(result, added[i].value);
+            // At an end that had no line ending, the last added line has none either.
+            if (!atUnterminatedEnd || i + 1 < added.size()) result += lineEnding;
+        }
+    }
+    result.append(file.substr(copied));
+    return result;
 }

@@ -1,7 +1,8 @@
 // The INI engine: reads keys from, and edits keys in, an INI file held as its
 // exact bytes. It never converts an encoding; names are compared with ASCII
-// case folded and every other byte as it is, so Cyrillic letters in another
-// case name another section (Wine's profile functions agree).
+// case folded and every other byte as it is (so do the profile functions for
+// the 8-bit code pages: Cyrillic letters in another case name another
+// section).
 //
 // Reading gives what the Windows profile functions give for the same bytes:
 // - a line ends at CR, LF or CRLF; blanks around a line, a name or a value
@@ -28,10 +29,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // A value is read into a buffer of this many bytes, terminator included.
@@ -57,12 +58,28 @@ struct IniSection {
 
 IniSection FindIniSection(std::string_view file, std::string_view section);
 
-// For each key name (ASCII case folded), the positions in section.keys of
-// the lines with that name, in file order; the first is the one read.
-using IniKeyIndex = std::unordered_map<std::string, std::vector<std::size_t>>;
-IniKeyIndex IndexIniKeys(const IniSection& section);
+// Finds a section's key lines by name (ASCII case folded) without copying
+// any name: one open-addressing table over the positions in section.keys,
+// and for each line the next one of the same name.
+class IniKeyIndex {
+public:
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+    explicit IniKeyIndex(const IniSection& section);
+    // The position of the first line with the name (the one read), or None.
+    std::size_t First(std::string_view name) const;
+    // The position of the next line with the same name as the one at position, or None.
+    std::size_t Next(std::size_t position) const { return next_[position]; }
 
-// The value as a reader gets it from a key line's raw value.
+private:
+    const IniSection& section_;
+    std::vector<std::size_t> table_;  // position + 1; 0 is a free bucket
+    std::vector<std::size_t> next_;
+    std::size_t mask_ = 0;
+};
+
+// The value as a reader gets it from a key line's raw value: always a part
+// of the raw value.
+std::string_view IniValueView(std::string_view rawValue);
 std::string IniValueAsRead(std::string_view rawValue);
 
 // The value of a key of a section, or nothing when the section or the key is
@@ -90,3 +107,28 @@ struct IniKeyEdit {
 // matching quotes around it) is written in double quotes.
 std::string ApplyIniEdits(std::string_view file, std::string_view section,
                           const std::vector<IniKeyEdit>& edits);
+// The same, for a file whose section was already found.
+std::string ApplyIniEdits(std::string_view file, const IniSection& found, std::string_view section,
+                          const std::vector<IniKeyEdit>& edits);
+
+// What becomes of one key line of a section: it stays, it goes, or it
+// becomes "key=value".
+struct IniLineFate {
+    enum Kind { Keep, Remove, Replace } kind = Keep;
+    std::string key;
+    std::string_view value;
+};
+// Decides the fate of found.keys[line]: asked for every line in file order,
+// and once more for the lines that end the file.
+using IniLineFates = std::function<IniLineFate(std::size_t line)>;
+
+struct IniAddedKey {
+    std::string key;
+    std::string_view value;
+};
+
+// The file with each key line of the section given its fate and the added
+// keys added, as ApplyIniEdits describes. A line to be replaced by a value it
+// already reads as is left alone.
+std::string RewriteIniSection(std::string_view file, const IniSection& found, std::string_view section,
+                              const IniLineFates& fateOf, const std::vector<IniAddedKey>& added);

@@ -1,47 +1,40 @@
 #include "core/reconcile.h"
 
-#include <unordered_set>
-
-#include "core/archive_name.h"
+#include "core/archive_name_set.h"
 #include "core/data_files_scan.h"
 #include "core/registered_archives.h"
-
-namespace {
-
-// Folded names: two names are equal under ArchiveNameEquals exactly when
-// their folded forms are, so set membership answers "is any of them equal".
-std::unordered_set<std::string> FoldedNames(const ArchiveList& list) {
-    std::unordered_set<std::string> names;
-    names.reserve(list.slots.size());
-    for (const ArchiveSlot& slot : list.slots) {
-        if (slot) names.insert(FoldArchiveName(*slot));
-    }
-    return names;
-}
-
-} // namespace
 
 void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSink& removed,
                     const ArchiveSink& added) {
     bool changed = false;
-
-    const std::unordered_set<std::string> foundNames = FoldedNames(found);
-    for (ArchiveSlot& slot : registered.slots) {
-        if (slot && foundNames.count(FoldArchiveName(*slot)) == 0) {
-            removed(*slot);
-            slot.reset();
-            changed = true;
+    {
+        const ArchiveNameSet foundNames(found.slots);
+        for (ArchiveSlot& slot : registered.slots) {
+            if (slot && !foundNames.Contains(*slot)) {
+                removed(*slot);
+                slot.reset();
+                changed = true;
+            }
         }
     }
 
-    const std::unordered_set<std::string> keptNames = FoldedNames(registered);
+    // Decided before any name moves: the set holds views of the kept names.
+    std::vector<bool> alreadyRegistered(found.slots.size());
+    {
+        const ArchiveNameSet keptNames(registered.slots);
+        for (std::size_t i = 0; i < found.slots.size(); ++i) {
+            alreadyRegistered[i] = found.slots[i] && keptNames.Contains(*found.slots[i]);
+        }
+    }
+
     std::vector<ArchiveSlot> pending;
     pending.reserve(registered.slots.size() + found.slots.size());
     for (ArchiveSlot& slot : registered.slots) {
         if (slot) pending.push_back(std::move(slot));
     }
-    for (ArchiveSlot& slot : found.slots) {
-        if (!slot || keptNames.count(FoldArchiveName(*slot)) != 0) continue;
+    for (std::size_t i = 0; i < found.slots.size(); ++i) {
+        ArchiveSlot& slot = found.slots[i];
+        if (!slot || alreadyRegistered[i]) continue;
         added(*slot);
         pending.push_back(std::move(slot));
         changed = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/archive_list.h"
+#include "core/ini_file.h"
 #include "platform/platform.h"
 
 // The section's name, in the Windows-1251 bytes of "Архивы".
@@ -41,6 +42,9 @@ unsigned ReadRegisteredArchives(ArchiveList& list);
 // The file's bytes with the slots written as the numbered keys, slot i as
 // key i, an empty slot deleting its key.
 std::string ApplyArchiveSlots(std::string_view file, const std::vector<ArchiveSlot>& slots);
+// The same, for a file whose archive section was already found.
+std::string ApplyArchiveSlots(std::string_view file, const IniSection& section,
+                              const std::vector<ArchiveSlot>& slots);
 
 enum class WriteStatus {
     NothingToWrite,

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -85,6 +88,10 @@ FileReadResult ReadWholeFile(const std::string& path) {
         result.error = errno;
         return result;
     }
+    struct stat status;
+    if (fstat(fd, &status) == 0 && status.st_size > 0) {
+        result.bytes.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char buffer[65536];
     for (;;) {
         ssize_t got = read(fd, buffer, sizeof buffer);
@@ -146,14 +153,26 @@ std::optional<std::string> ComposeDataFilesPattern() {
 }
 
 bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit) {
-    if (!ComposeDataFilesPattern()) return false;
     std::string folderName = FindInInstallFolder("Data Files");
-    std::vector<std::string> names = ListFolder(InstallPath + "/" + folderName);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [](const std::string& name) { return !HasArchiveExtension(name); }),
-                names.end());
+    if (!ComposeInstallPath("/" + folderName + "/*.bsa")) return false;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir((InstallPath + "/" + folderName).c_str()), closedir);
+    if (!dir) return true;
+    // The archive names back to back in one buffer, then sorted as views of
+    // it: the listing is in name order whatever the file system's order is,
+    // without a string allocated per name.
+    std::string buffer;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (!HasArchiveExtension(name)) continue;
+        spans.emplace_back(buffer.size(), name.size());
+        buffer.append(name);
+    }
+    std::vector<std::string_view> names;
+    names.reserve(spans.size());
+    for (const auto& [at, size] : spans) names.emplace_back(buffer.data() + at, size);
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    for (std::string_view name : names) {
         if (!visit(name)) break;
     }
     return true;
