@@ -6,10 +6,6 @@ bool ArchiveNameEquals(std::string_view a, std::string_view b) {
     return EqualsIgnoringAsciiCase(a, b);
 }
 
-std::string FoldArchiveName(std::string_view name) {
-    return FoldAsciiCase(name);
-}
-
 bool HasArchiveExtension(std::string_view name) {
     constexpr std::string_view extension = ".bsa";
     return name.size() >= extension.size() &&

@@ -9,9 +9,5 @@
 // stay case-sensitive (the C runtime's _stricmp in the "C" locale).
 bool ArchiveNameEquals(std::string_view a, std::string_view b);
 
-// The name with A-Z folded to a-z: two names are equal under
-// ArchiveNameEquals exactly when their folded forms are the same bytes.
-std::string FoldArchiveName(std::string_view name);
-
 // Whether the name ends in ".bsa" in any ASCII case.
 bool HasArchiveExtension(std::string_view name);
