@@ -37,7 +37,7 @@ void AddListItem(HWND dialog, int listId, const std::string& name) {
 void SetWindowIcon(HWND dialog) {
     HINSTANCE instance = InstanceOf(dialog);
     auto load = [instance](int size) {
-        return LoadImageW(instance, MAKEINTRESOURCEW(IDI_AMBREL), IMAGE_ICON, size, size, 0);
+        return LoadImageW(instance, MAKEINTRESOURCEW(IDI_AMBREL), IMAGE_ICON, size, size, LR_SHARED);
     };
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(GetSystemMetrics(SM_CXICON))));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(GetSystemMetrics(SM_CXSMICON))));
