@@ -21,6 +21,15 @@ inline const std::string Long255 = Long300.substr(0, 255);
 using Names = std::vector<std::string>;
 using Slots = std::vector<ArchiveSlot>;
 
+// The registered names our reader takes from a file's bytes.
+inline Names ReadNames(const std::string& file) {
+    ArchiveList list;
+    ReadArchiveKeys(file, list);
+    Names names;
+    for (const ArchiveSlot& slot : list.slots) names.push_back(*slot);
+    return names;
+}
+
 struct IniCase {
     const char* name;
     std::string file;

@@ -16,14 +16,6 @@ namespace {
 
 using namespace ini_file_table;
 
-Names ReadNames(const std::string& file) {
-    ArchiveList list;
-    ReadArchiveKeys(file, list);
-    Names names;
-    for (const ArchiveSlot& slot : list.slots) names.push_back(*slot);
-    return names;
-}
-
 // What reading the updated file must start with: the pending names up to
 // the first empty slot, which ends the list. (Keys the reader never saw,
 // after a gap, may follow.)

@@ -87,14 +87,6 @@ std::string Escaped(const std::string& bytes) {
     return text + "\"";
 }
 
-Names OurNames(const std::string& file) {
-    ArchiveList list;
-    ReadArchiveKeys(file, list);
-    Names names;
-    for (const ArchiveSlot& slot : list.slots) names.push_back(*slot);
-    return names;
-}
-
 // The list as the game reads it: from key 0 up to the first missing or
 // empty key.
 Names PlatformNames(const std::string& path) {
@@ -141,7 +133,7 @@ void ExpectSameReading(const std::string& file, const std::string& path) {
     for (const std::string& key : keys) {
         EXPECT_EQ(ReadIniValue(file, Section, key), PlatformReadValue(path, Section, key)) << key;
     }
-    EXPECT_EQ(OurNames(file), PlatformNames(path));
+    EXPECT_EQ(ReadNames(file), PlatformNames(path));
 }
 
 // What the platform holds outside the keys an update of count slots
@@ -289,7 +281,7 @@ TEST_P(KnownDifferenceFiles, ReadAsWindowsDoes) {
     const KnownDifference& d = GetParam();
     ScratchFolder folder;
     const std::string path = folder.NewFile(d.file);
-    EXPECT_EQ(OurNames(d.file), d.ours);
+    EXPECT_EQ(ReadNames(d.file), d.ours);
     EXPECT_EQ(PlatformNames(path), d.platform) << d.reason;
 }
 
@@ -340,7 +332,7 @@ TEST(RandomFiles, ReadAndUpdateAsThePlatformReads) {
                      Escaped(file));
         const std::string path = folder.NewFile(file);
         ExpectSameReading(file, path);
-        const Slots pending = RandomPending(random, OurNames(file));
+        const Slots pending = RandomPending(random, ReadNames(file));
         if (!pending.empty()) ExpectUpdateReadsBack(folder, file, path, pending);
     }
 }
