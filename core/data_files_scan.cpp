@@ -1,10 +1,12 @@
 #include "core/data_files_scan.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/archive_name.h"
 #include "core/ini_file.h"
+#include "core/install_path.h"
 #include "platform/platform.h"
 
 bool IsRegistrableArchive(std::string_view name) {
@@ -15,7 +17,9 @@ bool IsRegistrableArchive(std::string_view name) {
 }
 
 unsigned ScanDataFiles(ArchiveList& list) {
-    ListDataFilesEntries([&list](std::string_view name) {
+    std::optional<std::string> pattern = ComposeDataFilesPattern();
+    if (!pattern) return ArchiveCount(list);
+    ListDataFilesEntries(*pattern, [&list](std::string_view name) {
         if (!IsRegistrableArchive(name)) return true;
         return AddArchive(list, std::string(name));
     });
