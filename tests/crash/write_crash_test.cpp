@@ -157,7 +157,9 @@ TEST(WriteCrash, KilledAtRandomTheFileIsOldOrNew) {
     const unsigned long kills = EnvironmentNumber("AMBREL_CRASH_KILLS", 100);
     unsigned killedMidWrite = 0;
     unsigned leftoversRemoved = 0;
-    for (unsigned long run = 0; run < kills && !HasFailure(); ++run) {
+    unsigned corrupt = 0;
+    unsigned long run = 0;
+    for (; run < kills && !HasFailure(); ++run) {
         installation.WriteIni(versions.original);
         (*counters).started = 0;
         (*counters).finished = 0;
@@ -174,23 +176,22 @@ TEST(WriteCrash, KilledAtRandomTheFileIsOldOrNew) {
         const std::string file = installation.ReadIni();
         SCOPED_TRACE("run " + std::to_string(run) + ": killed after " + std::to_string(finished) +
                      " writes, with " + std::to_string(started - finished) + " in progress");
-        if (started == finished) {
-            EXPECT_TRUE(file == versions.AfterWrites(finished)) << file.size() << " bytes";
-        } else {
-            ++killedMidWrite;
-            EXPECT_TRUE(file == versions.AfterWrites(finished) || file == versions.AfterWrites(started))
-                << file.size() << " bytes";
-        }
+        if (started != finished) ++killedMidWrite;
+        const bool whole = file == versions.AfterWrites(finished) || file == versions.AfterWrites(started);
+        EXPECT_TRUE(whole) << file.size() << " bytes";
+        if (!whole) ++corrupt;
         const unsigned leftovers = CountLeftovers(installation);
         EXPECT_LE(leftovers, started - finished);
         leftoversRemoved += leftovers;
         ExpectNextUpdateCleansUp(installation);
     }
-    RecordProperty("kills", static_cast<int>(kills));
+    RecordProperty("kills", static_cast<int>(run));
     RecordProperty("killed_mid_write", static_cast<int>(killedMidWrite));
     RecordProperty("leftovers_removed", static_cast<int>(leftoversRemoved));
-    std::printf("%lu kills, %u in the middle of a write, %u leftovers removed by the next update\n", kills,
-                killedMidWrite, leftoversRemoved);
+    RecordProperty("corrupt_files", static_cast<int>(corrupt));
+    std::printf("crash: %lu kills, %u in the middle of a write, %u corrupt files, "
+                "%u leftovers removed by the next update\n",
+                run, killedMidWrite, corrupt, leftoversRemoved);
 }
 
 // Each step of the replacement, as a moment to die at: before it runs.
