@@ -90,3 +90,13 @@ cp "$scratch/first/out/ambrel-$version.zip" "$scratch/first/out/SHA256SUMS" "$di
 echo "release: wrote dist/ambrel-$version.zip and dist/SHA256SUMS"
 cat "$dist/SHA256SUMS"
 echo "release: ambrel.exe is $(stat -c %s "$scratch/first/out/ambrel.exe") bytes"
+# The tests run build/win32/app/ambrel.exe; built from this same clean commit
+# it is the released file itself.
+tested=build/win32/app/ambrel.exe
+if [[ -z $(git status --porcelain) && -f $tested ]]; then
+  if cmp -s "$tested" "$scratch/first/out/ambrel.exe"; then
+    echo "release: identical to the tested $tested"
+  else
+    echo "release: differs from $tested (built from another commit? run tools/run-tests.sh)"
+  fi
+fi
