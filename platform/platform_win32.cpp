@@ -158,15 +158,15 @@ SystemErrorCode ResolveLinks(const std::string& path, std::string& target) {
     return 0;
 }
 
-// Gives the temporary file the access rights of the file it replaces. A file
-// system without access rights has none to give.
-SystemErrorCode CopyAccessRights(const std::string& from, const std::string& to) {
+// Gives the temporary file, open as file, the access rights of the file it
+// replaces. A file system without access rights has none to give.
+SystemErrorCode CopyAccessRights(const std::string& from, HANDLE file) {
     DWORD size = 0;
     GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
     if (size == 0) return 0;
     std::string descriptor(size, '\0');
     if (!GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size)) return 0;
-    return SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data()) ? 0 : GetLastError();
+    return SetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, descriptor.data()) ? 0 : GetLastError();
 }
 
 SystemErrorCode WriteAll(HANDLE handle, std::string_view bytes) {
@@ -254,7 +254,7 @@ SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view by
     if (!error && exists && !SetFileTime(file.Get(), &existing.ftCreationTime, nullptr, nullptr)) {
         error = GetLastError();
     }
-    if (!error && exists) error = CopyAccessRights(target, temporary);
+    if (!error && exists) error = CopyAccessRights(target, file.Get());
     if (!error) error = InjectedFault(WriteStep::Flush);
     if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
     SystemErrorCode closeError = InjectedFault(WriteStep::Close);
