@@ -159,7 +159,7 @@ std::string temporaryName;
 SystemErrorCode NoteTemporaryAndFail(WriteStep step) {
     if (step != WriteStep::Replace) return 0;
     for (const std::string& name : watched->Entries()) {
-        if (name != "morrowind.ini") temporaryName = name;
+        if (name != "morrowind.ini" && name != "Data Files") temporaryName = name;
     }
     return 1;
 }
