@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,36 @@ TEST(FileSystem, NothingToWriteTouchesNothing) {
     EXPECT_EQ(PendingCount, 0u);
     installation.SetIniReadOnly(true);
     EXPECT_EQ(WriteArchiveList().status, WriteStatus::NothingToWrite);
+}
+
+// Links made with the standard library: natively real ones. Wine's
+// CreateSymbolicLink makes none, so there the test is skipped;
+// tests/wine/player_file_test.cpp makes Unix links under Wine instead.
+TEST(FileSystem, LinkedIniStaysALinkToTheUpdatedFile) {
+    Installation installation;
+    const std::string before = H + "\r\nArchive 0=gone.bsa\r\n";
+    std::filesystem::create_directories(installation.PathOf("Profiles"));
+    const std::filesystem::path relative = std::filesystem::path("Profiles") / "morrowind.ini";
+    const std::string target = installation.PathOf(relative.string());
+    Installation::WriteBytes(target, before);
+    std::error_code error;
+    std::filesystem::create_symlink(relative, installation.IniPath(), error);
+    if (error || installation.ReadIni() != before) GTEST_SKIP() << "no symbolic links on this platform";
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+
+    ASSERT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(Installation::ReadBytes(target), H + "\r\nArchive 0=n.bsa\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(installation.IniPath()));
+    EXPECT_EQ(Sorted(installation.Entries()), Sorted({"Data Files", "Profiles", "morrowind.ini"}));
+
+    // A link to a missing file is left alone.
+    std::filesystem::remove(target);
+    installation.AddDataFile("m.bsa");
+    Reconcile();
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Failed);
+    EXPECT_TRUE(std::filesystem::is_symlink(installation.IniPath()));
+    EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 // The name this platform gives the temporary file of an update: seen in the
