@@ -3,10 +3,12 @@
 # 1,000 random moments (the test command kills it 100 times) and runs the INI
 # fuzzer for 10,000,000 executions (the test command runs it for 30 seconds),
 # both with ASan and UBSan, then prints the figures: kills, corrupt files,
-# fuzz executions and findings. Takes about forty minutes; not part of the
-# test command. Exits non-zero when anything was found.
+# fuzz executions and findings. The executions are shared among --jobs fuzzer
+# processes (one per processor unless given), each with a seed of its own and
+# the one corpus. Takes about an hour on two processors; not part of the test
+# command. Exits non-zero when anything was found.
 #
-#   tools/soak.sh [--kills N] [--runs N] [--seed N]
+#   tools/soak.sh [--kills N] [--runs N] [--jobs N] [--seed N]
 #
 # New fuzz inputs and anything found go to build/fuzz/tests/fuzz/fuzz-work/.
 set -euo pipefail
@@ -14,13 +16,14 @@ exec </dev/null
 
 fail() { echo "soak: $*" >&2; exit 2; }
 
-kills=1000 runs=10000000 seed=$RANDOM
+kills=1000 runs=10000000 jobs=$(nproc) seed=$RANDOM
 while [[ $# -gt 0 ]]; do
   case $1 in
     --kills) kills=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
+    --jobs) jobs=$2; shift 2 ;;
     --seed) seed=$2; shift 2 ;;
-    *) fail "usage: soak.sh [--kills N] [--runs N] [--seed N]" ;;
+    *) fail "usage: soak.sh [--kills N] [--runs N] [--jobs N] [--seed N]" ;;
   esac
 done
 
@@ -50,21 +53,27 @@ AMBREL_CRASH_KILLS=$kills AMBREL_CRASH_SEED=$seed \
   build/native/tests/crash/write_crash_test --gtest_filter='WriteCrash.*' >"$crash_log" 2>&1 || status=1
 crash_line=$(grep -E '^crash: ' "$crash_log" || echo "crash: the test did not finish (see $crash_log)")
 
-echo "soak: $runs fuzz executions" >&2
+echo "soak: $runs fuzz executions in $jobs processes" >&2
 fuzz_dir=build/fuzz/tests/fuzz
 work=$fuzz_dir/fuzz-work
 mkdir -p "$work/corpus"
 findings() { find "$work" -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l; }
 before=$(findings)
-fuzz_log=$fuzz_dir/soak-fuzz.log
-"$fuzz_dir/ini_fuzz" -runs="$runs" -seed="$seed" -print_final_stats=1 -artifact_prefix="$work/" \
-  "$work/corpus" tests/fuzz/corpus tests/fuzz/regressions >"$fuzz_log" 2>&1 || status=1
-executions=$(grep -E '^stat::number_of_executed_units:' "$fuzz_log" | awk '{print $2}')
+start=$SECONDS
+pids=()
+for job in $(seq "$jobs"); do
+  share=$((runs / jobs + (job <= runs % jobs ? 1 : 0)))
+  "$fuzz_dir/ini_fuzz" -runs="$share" -seed="$((seed + job))" -print_final_stats=1 -artifact_prefix="$work/" \
+    "$work/corpus" tests/fuzz/corpus tests/fuzz/regressions >"$fuzz_dir/soak-fuzz-$job.log" 2>&1 &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+seconds=$((SECONDS - start))
+executions=$(cat "$fuzz_dir"/soak-fuzz-*.log | awk '/^stat::number_of_executed_units:/ {sum += $2} END {print sum + 0}')
 after=$(findings)
-seconds=$(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$fuzz_log" | awk '{print $5}')
 
 echo
 echo "$crash_line"
-echo "fuzz: ${executions:-?} executions in ${seconds:-?} s, $((after - before)) findings (log: $fuzz_log)"
+echo "fuzz: $executions executions in $seconds s, $((after - before)) findings (logs: $fuzz_dir/soak-fuzz-*.log)"
 [[ $status -eq 0 ]] || echo "soak: something was found; see the logs above"
 exit "$status"
