@@ -55,6 +55,7 @@ crash_line=$(grep -E '^crash: ' "$crash_log" || echo "crash: the test did not fi
 
 echo "soak: $runs fuzz executions in $jobs processes" >&2
 fuzz_dir=build/fuzz/tests/fuzz
+rm -f "$fuzz_dir"/soak-fuzz-*.log
 work=$fuzz_dir/fuzz-work
 mkdir -p "$work/corpus"
 findings() { find "$work" -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l; }
@@ -67,10 +68,16 @@ for job in $(seq "$jobs"); do
     "$work/corpus" tests/fuzz/corpus tests/fuzz/regressions >"$fuzz_dir/soak-fuzz-$job.log" 2>&1 &
   pids+=($!)
 done
-for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+# A fuzzer stopped by a finding leaves an input behind; one interrupted by
+# hand (Ctrl-C) still prints its figures.
+trap 'kill -INT "${pids[@]}" 2>/dev/null || true' INT
+for pid in "${pids[@]}"; do
+  while kill -0 "$pid" 2>/dev/null; do wait "$pid" || true; done
+done
 seconds=$((SECONDS - start))
 executions=$(cat "$fuzz_dir"/soak-fuzz-*.log | awk '/^stat::number_of_executed_units:/ {sum += $2} END {print sum + 0}')
 after=$(findings)
+[[ $after -eq $before ]] || status=1
 
 echo
 echo "$crash_line"
