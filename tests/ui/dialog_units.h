@@ -38,6 +38,7 @@ public:
     // for a point size that is not whole here.
     bool Valid() const { return perUnitX_ > 0 && perUnitY_ > 0; }
 
+    double ToPixelsY(double units) const { return units * perUnitY_; }
     double ToUnitsX(int pixels) const { return pixels / perUnitX_; }
     double ToUnitsY(int pixels) const { return pixels / perUnitY_; }
     DluRect ToUnits(const RECT& pixels) const;
