@@ -9,8 +9,11 @@
 
 namespace ambrel_test {
 
-// The program under test, from AMBREL_EXE. ctest hands over a Unix path,
-// which Wine shows under drive Z:.
+// A path as Windows names it: a Unix path (as ctest and the shell hand
+// them over) becomes the same file under drive Z:, where Wine shows it.
+std::wstring WindowsPathOf(std::wstring path);
+
+// The program under test, from AMBREL_EXE.
 std::wstring AmbrelExePath();
 
 class ChildProcess {

@@ -25,6 +25,7 @@
 
 #include "benchmark_installation.h"
 #include "tests/ui/ambrel_session.h"
+#include "tests/ui/child_process.h"
 #include "tests/ui/installation.h"
 
 namespace {
@@ -89,8 +90,8 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-std::wstring Widen(const char* text) {
-    return std::filesystem::path(text).wstring();
+std::wstring ExePath(const char* argument) {
+    return ambrel_test::WindowsPathOf(std::filesystem::path(argument).wstring());
 }
 
 int Usage() {
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
         std::wstring exe;
         std::vector<Timing> timings;
     };
-    Program programs[] = {{"dialog-ambrel", Widen(argv[3]), {}}, {"dialog-bare", Widen(argv[4]), {}}};
+    Program programs[] = {{"dialog-ambrel", ExePath(argv[3]), {}}, {"dialog-bare", ExePath(argv[4]), {}}};
 
     BenchmarkInstallation installation(count);
     const std::wstring folder = std::filesystem::path(installation.IniPath()).parent_path().wstring();
