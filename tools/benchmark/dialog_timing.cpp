@@ -6,10 +6,11 @@
 //
 //   ambrel_dialog_timing N RUNS AMBREL_EXE BARE_EXE
 //
-// prints the median of RUNS runs of each (after one run of each that is not
-// counted, which warms the system's caches), one line per figure:
+// prints the medians of RUNS runs of each (after one run of each that is not
+// counted, which warms the system's caches) and the fastest whole run (open
+// and update), one line per figure:
 //
-//   RESULT wine dialog-ambrel|dialog-bare N open|update|runs <value>
+//   RESULT wine|windows dialog-ambrel|dialog-bare N open|update|whole|whole_fastest|runs <value>
 //
 // Needs a display; the game's registry key is pointed at the installation.
 #include <windows.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "benchmark_installation.h"
+#include "platform_name.h"
 #include "tests/ui/ambrel_session.h"
 #include "tests/ui/child_process.h"
 #include "tests/ui/installation.h"
@@ -134,14 +136,20 @@ int main(int argc, char** argv) {
     ambrel_test::RemoveInstallationKey();
 
     for (const Program& program : programs) {
-        std::vector<double> open, update;
+        std::vector<double> open, update, whole;
         for (const Timing& timing : program.timings) {
             open.push_back(timing.open);
             update.push_back(timing.update);
+            whole.push_back(timing.open + timing.update);
         }
-        std::printf("RESULT wine %s %u open %.4f\n", program.name, count, Median(open));
-        std::printf("RESULT wine %s %u update %.4f\n", program.name, count, Median(update));
-        std::printf("RESULT wine %s %u runs %u\n", program.name, count, runs);
+        auto print = [&](const char* figure, double value) {
+            std::printf("RESULT %s %s %u %s %.4f\n", PlatformName(), program.name, count, figure, value);
+        };
+        print("open", Median(open));
+        print("update", Median(update));
+        print("whole", Median(whole));
+        print("whole_fastest", *std::min_element(whole.begin(), whole.end()));
+        print("runs", runs);
     }
     return 0;
 }
