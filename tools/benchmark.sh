@@ -91,7 +91,7 @@ echo "benchmark: creating a Wine prefix with a display for the dialogs" >&2
   { cat "$work/wine.log" >&2; fail "the dialogs' Wine prefix could not be set up"; }
 for n in 1000 3000 10000; do
   echo "benchmark: dialog run at $n" >&2
-  AMBREL_WINE_STATE=$work/dialog-wine "$root/tools/wine/run.sh" "$dialog_timing" "$n" 11 "$ambrel_exe" "$bare_exe" \
+  AMBREL_WINE_STATE=$work/dialog-wine "$root/tools/wine/run.sh" "$dialog_timing" "$n" 25 "$ambrel_exe" "$bare_exe" \
     >>"$work/wine.txt" 2>>"$work/wine.log" || { cat "$work/wine.log" >&2; fail "ambrel_dialog_timing $n failed"; }
 done
 

@@ -32,6 +32,8 @@ public:
     // The program's top-level dialogs now, visible or not.
     std::vector<HWND> Dialogs() const { return DialogsOf(process_.Id()); }
 
+    // Whether the program came to wait for input within WindowTimeoutMs.
+    bool WaitUntilIdle() const { return process_.WaitUntilIdle(WindowTimeoutMs); }
     // The visible dialog of that kind, or null when none came up in time or
     // the program ended first.
     HWND WaitForDialog(DialogKind kind);

@@ -50,6 +50,10 @@ bool ChildProcess::HasExited() const {
     return !Started() || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
 }
 
+bool ChildProcess::WaitUntilIdle(DWORD timeoutMs) const {
+    return Started() && WaitForInputIdle(info_.hProcess, timeoutMs) == 0;
+}
+
 std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) const {
     if (!Started() || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;

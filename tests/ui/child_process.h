@@ -28,6 +28,10 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
     bool HasExited() const;
 
+    // Whether the program came to wait for input, with nothing left to
+    // handle (its windows created, shown and painted), within the timeout.
+    bool WaitUntilIdle(DWORD timeoutMs) const;
+
     // The exit code, or nothing when it is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
 
