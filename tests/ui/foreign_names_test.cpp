@@ -172,9 +172,9 @@ INSTANTIATE_TEST_SUITE_P(Cp1251, ForeignNames, testing::ValuesIn(Cp1251Cases),
 // A file already registered by its short name is named again on every run,
 // until it is renamed; with nothing else to change the run then ends as
 // usual, the main dialog unseen.
-using ForeignNamesRegistered = UiCase;
+using ForeignNameRuns = UiCase;
 
-TEST_F(ForeignNamesRegistered, are_named_on_every_run) {
+TEST_F(ForeignNameRuns, are_named_on_every_run) {
     const std::wstring name = L"Zło.bsa";  // held by neither 1251 nor 1252
     install.AddDataFile("Morrowind.bsa");
     install.AddDataFile(name);
@@ -198,6 +198,30 @@ TEST_F(ForeignNamesRegistered, are_named_on_every_run) {
     EXPECT_EQ(session.WaitForExit(), 0u);
     EXPECT_FALSE(session.HasShown(DialogKind::Main));
     EXPECT_EQ(install.ReadIni(), ini);
+}
+
+// Many such files: the message names the first ten and how many more there
+// are, so that it still fits on the screen; all of them are registered.
+TEST_F(ForeignNameRuns, long_lists_are_cut_to_fit_the_screen) {
+    install.WriteIni(ArchiveKeys({}));
+    for (int i = 0; i < 13; ++i) install.AddDataFile(L"Zło " + std::to_wstring(i) + L".bsa");
+
+    AmbrelSession session;
+    ASSERT_TRUE(session.Started()) << "cannot start AMBREL_EXE, error " << session.StartError();
+    HWND box = session.WaitForDialog(DialogKind::MessageBox);
+    ASSERT_NE(box, nullptr) << "no warning about the names";
+    const std::wstring text = ReadMessageBox(box).text;
+    std::size_t named = 0;
+    for (auto at = text.find(L"Zło "); at != std::wstring::npos; at = text.find(L"Zło ", at + 1)) ++named;
+    EXPECT_EQ(named, 10u);
+    EXPECT_NE(text.find(L" 3\n"), std::wstring::npos) << "does not say how many more";
+    ASSERT_TRUE(AcknowledgeMessage(session, ForeignNamesMessage, GetWindow(box, GW_OWNER)));
+
+    HWND main = nullptr;
+    ASSERT_TRUE(OpensMainDialog(session, main));
+    EXPECT_EQ(ListItems(GetDlgItem(main, MainNewList)).size(), 13u);
+    Click(GetDlgItem(main, IDCANCEL));
+    EXPECT_EQ(session.WaitForExit(), 0u);
 }
 
 }  // namespace
