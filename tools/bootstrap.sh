@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb x11-utils xdotool imagemagick locales
-  cmake ninja-build clang libclang-rt-14-dev googletest libbenchmark-dev
+  wine wine64 wine32:i386 xvfb x11-utils xdotool imagemagick locales
+  cmake ninja-build clang libclang-rt-14-dev googletest libbenchmark-dev zip
 )
 # ru_RU gives Wine the ANSI code page 1251 the program's texts are written in.
 locales=(ru_RU.UTF-8 en_US.UTF-8)
@@ -15,10 +15,18 @@ as_root() {
   if [[ $EUID -eq 0 ]]; then "$@"; else sudo "$@"; fi
 }
 
+# The i686 build, the one players get, runs under Wine's 32-bit side, which
+# comes from Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "bootstrap: adding the i386 architecture for wine32"
+  as_root dpkg --add-architecture i386
+fi
+
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-  grep -qx "$package ii " <<<"$installed" || missing+=("$package")
+  # dpkg-query names a foreign package without its architecture.
+  grep -qx "${package%:*} ii " <<<"$installed" || missing+=("$package")
 done
 
 if ((${#missing[@]})); then

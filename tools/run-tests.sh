@@ -1,8 +1,8 @@
 #!/bin/bash
 # Runs every test: installs what is missing, builds the native, Windows
 # x86_64, Windows i686 and fuzzing (clang) configurations, then runs the
-# native tests, the Windows tests under Wine (on a display of their own: none
-# is needed) and the INI fuzzer for 30 seconds.
+# native tests, the Windows tests of both builds under Wine (on a display of
+# their own: none is needed) and the INI fuzzer for 30 seconds.
 # Extra arguments go to the native and Windows ctest runs, e.g. -L unit or
 # -R ini; the fuzzer then does not run.
 set -euo pipefail
@@ -28,6 +28,7 @@ run_ctest() {
 }
 run_ctest native "$@"
 run_ctest win64 "$@"
+run_ctest win32 "$@"
 # The fuzz build runs the native tests too; only the fuzzer is new there.
 (($#)) || run_ctest fuzz -L fuzz
 

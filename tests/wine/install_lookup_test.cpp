@@ -98,3 +98,30 @@ INSTANTIATE_TEST_SUITE_P(Table, LookUpInstallationCases, testing::ValuesIn(Cases
                          });
 
 } // namespace
+
+namespace {
+
+// The 32-bit game's installer writes its key in the 32-bit registry view,
+// and that is the only view looked in, by either build. The test writes
+// with an explicit view so that it means the same in both builds: without
+// one, the i686 test would write to the 32-bit view and the x86_64 test to
+// the 64-bit one.
+TEST(LookUpInstallation, IgnoresTheKeyInThe64BitView) {
+    DeleteGameKey();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPath, 0, nullptr, 0,
+                              KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::string path = Terminated("C:\\Games\\M");
+    EXPECT_EQ(RegSetValueExA(key, "Installed Path", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(path.data()),
+                             static_cast<DWORD>(path.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    EXPECT_FALSE(LookUpInstallation());
+    EXPECT_EQ(InstallPath, "");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, KeyPath, KEY_WOW64_64KEY, 0);
+}
+
+} // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/wine/built_exe.h"
 #include "tests/wine/dialog_template.h"
 
 // The expected texts below are UTF-8 in this file; they must reach the
@@ -28,19 +29,11 @@ static_assert(sizeof(L"Ж") == 2 * sizeof(wchar_t) && L"Ж"[0] == 0x0416,
 
 namespace {
 
+using ambrel_test::BuiltExePath;
 using ambrel_test::ClassAtom;
 using ambrel_test::DialogTemplate;
 using ambrel_test::ParseDialogTemplateEx;
 
-// ctest hands over a Unix path; under Wine the Unix root is drive Z:.
-std::wstring ExePath() {
-    const char* value = std::getenv("AMBREL_EXE");
-    if (value == nullptr) return {};
-    std::wstring path;
-    if (value[0] == '/') path = L"Z:";
-    for (const char* p = value; *p != '\0'; ++p) path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
-    return path;
-}
 
 struct FreeModule {
     void operator()(HMODULE module) const { FreeLibrary(module); }
@@ -55,7 +48,7 @@ struct Bytes {
 class ResourceCheck : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module_.reset(LoadLibraryExW(ExePath().c_str(), nullptr,
+        module_.reset(LoadLibraryExW(BuiltExePath().c_str(), nullptr,
                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
         load_error_ = module_ ? 0 : GetLastError();
     }
@@ -314,7 +307,7 @@ class VersionInfo : public ResourceCheck {
 protected:
     void SetUp() override {
         ResourceCheck::SetUp();
-        const std::wstring path = ExePath();
+        const std::wstring path = BuiltExePath();
         DWORD ignored = 0;
         const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
         ASSERT_NE(size, 0u) << "no version record, error " << GetLastError();
@@ -396,7 +389,7 @@ TEST_F(ResourceCheck, manifest_is_embedded_and_valid) {
 
     // The loader refuses to start a program whose manifest it cannot parse
     // or resolve; building an activation context from it does the same work.
-    const std::wstring path = ExePath();
+    const std::wstring path = BuiltExePath();
     ACTCTXW request = {};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
