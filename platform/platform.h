@@ -45,8 +45,21 @@ void SetWriteFaultHook(WriteFaultHook hook);
 // when it would be too long.
 std::optional<std::string> ComposeDataFilesPattern();
 
-// Reports the name of every entry of Data Files in InstallPath that the
-// platform's search for "*.bsa" returns, in the order it returns them, until
-// visit returns false. Returns false, reporting nothing, when the search
-// pattern would be too long.
-bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit);
+// One entry of the Data Files listing, named for the game, which opens its
+// archives through the 8-bit file functions: in the system's 8-bit code page.
+struct DataFilesEntry {
+    // The long name in that code page, when the code page holds every
+    // character of it; empty otherwise.
+    std::string_view name;
+    // Only when name is empty: the long name in UTF-8, to show to the user,
+    // and the short 8.3 name in the code page, empty when the entry has none
+    // or the code page cannot hold that either.
+    std::string_view foreignName;
+    std::string_view shortName;
+};
+
+// Reports every entry of Data Files in InstallPath that the platform's
+// search for "*.bsa" returns, in the order it returns them, until visit
+// returns false. Returns false, reporting nothing, when the search pattern
+// would be too long.
+bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>& visit);

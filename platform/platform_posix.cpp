@@ -152,7 +152,7 @@ std::optional<std::string> ComposeDataFilesPattern() {
     return ComposeInstallPath("/" + FindInInstallFolder("Data Files") + "/*.bsa");
 }
 
-bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit) {
+bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>& visit) {
     std::string folderName = FindInInstallFolder("Data Files");
     if (!ComposeInstallPath("/" + folderName + "/*.bsa")) return false;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir((InstallPath + "/" + folderName).c_str()), closedir);
@@ -172,8 +172,9 @@ bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visi
     names.reserve(spans.size());
     for (const auto& [at, size] : spans) names.emplace_back(buffer.data() + at, size);
     std::sort(names.begin(), names.end());
+    // Names are bytes here, handed over as the file system holds them.
     for (std::string_view name : names) {
-        if (!visit(name)) break;
+        if (!visit(DataFilesEntry{name, {}, {}})) break;
     }
     return true;
 }

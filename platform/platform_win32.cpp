@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "core/install_path.h"
+#include "platform/ansi_names_win32.h"
 
 const SystemErrorCode PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
@@ -148,15 +149,18 @@ std::optional<std::string> ComposeDataFilesPattern() {
     return ComposeInstallPath("\\Data Files\\*.bsa");
 }
 
-bool ListDataFilesEntries(const std::function<bool(std::string_view name)>& visit) {
+bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>& visit) {
     std::optional<std::string> pattern = ComposeDataFilesPattern();
     if (!pattern) return false;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern->c_str(), &entry);
+    // The wide search: the 8-bit one hands over names the code page cannot
+    // hold with stand-in letters, which name no file.
+    AnsiEntryNamer namer(GetACP());
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(WidenFromCodePage(GetACP(), *pattern).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return true;
     do {
-        if (!visit(entry.cFileName)) break;
-    } while (FindNextFileA(search, &entry));
+        if (!visit(namer.Name(entry.cFileName, entry.cAlternateFileName))) break;
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
     return true;
 }

@@ -49,6 +49,9 @@ INT_PTR OnInitDialog(HWND dialog) {
         EndUnseen(dialog);
         return TRUE;
     }
+    // Before anything else is shown, so that the lists and the message that
+    // all is registered are read knowing which archives the game cannot open.
+    if (!report.foreignNamed.empty()) ShowForeignNames(dialog, report.foreignNamed);
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
         EndUnseen(dialog);
