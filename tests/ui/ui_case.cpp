@@ -29,8 +29,6 @@ std::string ArchiveKeys(const std::vector<std::string>& names) {
     return ini;
 }
 
-namespace {
-
 std::string Utf8(const std::wstring& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
@@ -38,8 +36,6 @@ std::string Utf8(const std::wstring& text) {
     bytes.pop_back();
     return bytes;
 }
-
-}  // namespace
 
 testing::AssertionResult AcknowledgeMessage(AmbrelSession& session, const ExpectedMessage& expected,
                                             HWND owner) {
