@@ -31,9 +31,9 @@ suffix=
 [[ -n ${DISPLAY:-} && -t 0 && -z ${CI:-} ]] || headless=1
 
 tools/bootstrap.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target ambrel >/dev/null
-exe=$PWD/build/win64/app/ambrel.exe
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target ambrel >/dev/null
+exe=$PWD/build/win32/app/ambrel.exe
 
 scratch=$(mktemp -d)
 cleanup() {
