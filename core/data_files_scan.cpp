@@ -16,12 +16,31 @@ bool IsRegistrableArchive(std::string_view name) {
                         [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
 }
 
-unsigned ScanDataFiles(ArchiveList& list) {
+bool AddScannedEntry(const DataFilesEntry& entry, ArchiveList& list, std::vector<ForeignNamedArchive>& foreign) {
+    if (!entry.name.empty()) {
+        return !IsRegistrableArchive(entry.name) || AddArchive(list, std::string(entry.name));
+    }
+    // The long name decides whether it is an archive at all: the short name
+    // of "foo.bsax" ends in ".BSA" too.
+    if (!HasArchiveExtension(entry.foreignName)) return true;
+    if (!IsRegistrableArchive(entry.shortName)) {
+        foreign.push_back({std::string(entry.foreignName), {}});
+        return true;
+    }
+    foreign.push_back({std::string(entry.foreignName), std::string(entry.shortName)});
+    return AddArchive(list, std::string(entry.shortName));
+}
+
+unsigned ScanDataFiles(ArchiveList& list, std::vector<ForeignNamedArchive>& foreign) {
     std::optional<std::string> pattern = ComposeDataFilesPattern();
     if (!pattern) return ArchiveCount(list);
-    ListDataFilesEntries(*pattern, [&list](std::string_view name) {
-        if (!IsRegistrableArchive(name)) return true;
-        return AddArchive(list, std::string(name));
+    ListDataFilesEntries(*pattern, [&list, &foreign](const DataFilesEntry& entry) {
+        return AddScannedEntry(entry, list, foreign);
     });
     return ArchiveCount(list);
+}
+
+unsigned ScanDataFiles(ArchiveList& list) {
+    std::vector<ForeignNamedArchive> foreign;
+    return ScanDataFiles(list, foreign);
 }

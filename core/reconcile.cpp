@@ -1,7 +1,6 @@
 #include "core/reconcile.h"
 
 #include "core/archive_name_set.h"
-#include "core/data_files_scan.h"
 #include "core/registered_archives.h"
 
 void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSink& removed,
@@ -52,9 +51,12 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added) {
     ArchiveList registered;
     ArchiveList found;
+    ReconcileReport report;
     ReadRegisteredArchives(registered);
-    ScanDataFiles(found);
-    ReconcileReport report{registered.truncated, found.truncated, LastRead.utf16};
+    ScanDataFiles(found, report.foreignNamed);
+    report.registeredTruncated = registered.truncated;
+    report.foundTruncated = found.truncated;
+    report.iniInUtf16 = LastRead.utf16;
     if (report.registeredTruncated || report.foundTruncated || report.iniInUtf16) {
         // Keys past the capacity would be overwritten unseen, and archives
         // past it taken for gone: nothing is changed at all.

@@ -3,8 +3,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/archive_list.h"
+#include "core/data_files_scan.h"
 
 // Receives one name; keeps its own copy if it needs one.
 using ArchiveSink = std::function<void(const std::string& name)>;
@@ -14,6 +16,9 @@ struct ReconcileReport {
     bool registeredTruncated = false;  // more keys than a list holds
     bool foundTruncated = false;       // more archives on disk than a list holds
     bool iniInUtf16 = false;           // morrowind.ini is UTF-16 text, not edited
+    // Archives the game cannot open by their long names, in scan order:
+    // taken in by their short names or left out.
+    std::vector<ForeignNamedArchive> foreignNamed;
 };
 
 // Decides the outcome for two lists: every registered entry that matches no

@@ -43,15 +43,27 @@ FileReadResult ReadWholeFile(const std::string& path);
 // why.
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes);
 
-
 // The steps of ReplaceFileContents, so tests can make each one fail.
 enum class WriteStep { CreateTemporary, Write, Flush, Close, Replace };
 // Returns the error to fail the step with, or 0 to let it run.
 using WriteFaultHook = SystemErrorCode (*)(WriteStep);
 void SetWriteFaultHook(WriteFaultHook hook);
 
-// Reports the name of every entry that the platform's search for pattern (a
-// folder's path joined to "*.ext") returns, in the order it returns them,
-// until visit returns false. A folder that cannot be searched reports nothing.
+// One entry of the Data Files listing, named for the game, which opens its
+// archives through the 8-bit file functions: in the system's 8-bit code page.
+struct DataFilesEntry {
+    // The long name in that code page, when the code page holds every
+    // character of it; empty otherwise.
+    std::string_view name;
+    // Only when name is empty: the long name in UTF-8, to show to the user,
+    // and the short 8.3 name in the code page, empty when the entry has none
+    // or the code page cannot hold that either.
+    std::string_view foreignName;
+    std::string_view shortName;
+};
+
+// Reports every entry that the platform's search for pattern (a folder's
+// path joined to "*.ext") returns, in the order it returns them, until visit
+// returns false. A folder that cannot be searched reports nothing.
 void ListDataFilesEntries(const std::string& pattern,
-                          const std::function<bool(std::string_view name)>& visit);
+                          const std::function<bool(const DataFilesEntry& entry)>& visit);

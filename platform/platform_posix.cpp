@@ -213,7 +213,7 @@ void SetWriteFaultHook(WriteFaultHook hook) {
 }
 
 void ListDataFilesEntries(const std::string& pattern,
-                          const std::function<bool(std::string_view name)>& visit) {
+                          const std::function<bool(const DataFilesEntry& entry)>& visit) {
     // Only the patterns the core asks for: a folder joined to "*.ext".
     const auto [folder, wildcard] = SplitFolder(pattern);
     if (wildcard.size() < 2 || wildcard.compare(0, 2, "*.") != 0) return;
@@ -238,7 +238,8 @@ void ListDataFilesEntries(const std::string& pattern,
     names.reserve(spans.size());
     for (const auto& [at, size] : spans) names.emplace_back(buffer.data() + at, size);
     std::sort(names.begin(), names.end());
+    // Names are bytes here, handed over as the file system holds them.
     for (std::string_view name : names) {
-        if (!visit(name)) break;
+        if (!visit(DataFilesEntry{name, {}, {}})) break;
     }
 }

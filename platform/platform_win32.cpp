@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "platform/ansi_names_win32.h"
+
 const SystemErrorCode PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
 namespace {
@@ -271,12 +273,15 @@ void SetWriteFaultHook(WriteFaultHook hook) {
 }
 
 void ListDataFilesEntries(const std::string& pattern,
-                          const std::function<bool(std::string_view name)>& visit) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+                          const std::function<bool(const DataFilesEntry& entry)>& visit) {
+    // The wide search: the 8-bit one hands over names the code page cannot
+    // hold with stand-in letters, which name no file.
+    AnsiEntryNamer namer(GetACP());
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(WidenFromCodePage(GetACP(), pattern).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (!visit(entry.cFileName)) break;
-    } while (FindNextFileA(search, &entry));
+        if (!visit(namer.Name(entry.cFileName, entry.cAlternateFileName))) break;
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
 }

@@ -2,13 +2,16 @@
 # benchmark.sh: the performance benchmark. Builds the native-release and
 # win64 presets, times the cycle natively (Google Benchmark, at 100, 1,000 and
 # 10,000 archives) and under Wine with the Windows build (the same sizes and
-# 3,000, plus the per-key way at 100, 1,000 and 3,000), and prints one table
-# with the targets and whether each is met.
+# 3,000, plus the per-key way at 100, 1,000 and 3,000), then times the program
+# as a user meets it against a bare list program (start until the main dialog
+# shows both lists filled, Update until the process has ended, at 1,000, 3,000
+# and 10,000), and prints the tables with the targets and whether each is met.
 #
-# Needs no display and reads no input. Everything it creates (the
-# installations, the Wine prefix) lives in one temporary folder, removed at
-# the end. Not part of the test command: it takes a few minutes, and its
-# figures depend on the machine.
+# Needs no display of the caller's (the dialogs run on a private Xvfb) and
+# reads no input. Everything it creates (the installations, the Wine
+# prefixes) lives in one temporary folder, removed at the end. Not part of
+# the test command: it takes a few minutes, and its figures depend on the
+# machine.
 set -euo pipefail
 exec </dev/null
 
@@ -22,6 +25,7 @@ done
 
 work=$(mktemp -d -t ambrel-benchmark.XXXXXX)
 cleanup() {
+  "$root/tools/wine/teardown.sh" "$work/dialog-wine" >/dev/null 2>&1 || true
   if [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]]; then
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
@@ -32,15 +36,19 @@ trap cleanup EXIT
 
 build() {
   echo "benchmark: building $1" >&2
-  if ! { cmake --preset "$1" && cmake --build --preset "$1" --target "$2"; } >"$work/build-$1.log" 2>&1; then
+  # shellcheck disable=SC2086 # the targets are a list
+  if ! { cmake --preset "$1" && cmake --build --preset "$1" --target $2; } >"$work/build-$1.log" 2>&1; then
     cat "$work/build-$1.log" >&2
     fail "the $1 build failed"
   fi
 }
 build native-release ambrel_benchmark
-build win64 ambrel_wine_timing
+build win64 "ambrel_wine_timing ambrel_dialog_timing"
 native=$root/build/native-release/tools/benchmark/ambrel_benchmark
 windows=$root/build/win64/tools/benchmark/ambrel_wine_timing.exe
+dialog_timing=$root/build/win64/tools/benchmark/ambrel_dialog_timing.exe
+ambrel_exe=$root/build/win64/app/ambrel.exe
+bare_exe=$root/build/win64/tools/benchmark/ambrel_bare_dialog.exe
 [[ -x $native ]] || fail "$native was not built: is Google Benchmark (libbenchmark-dev) installed?"
 
 echo "benchmark: native run" >&2
@@ -74,6 +82,17 @@ for n in 100 1000 3000 10000; do
 done
 for n in 100 1000 3000; do
   run_windows per-key "$n"
+done
+
+# The dialogs need a display: a prefix of their own on a private Xvfb with a
+# virtual desktop, as the end-to-end tests use.
+echo "benchmark: creating a Wine prefix with a display for the dialogs" >&2
+"$root/tools/wine/setup.sh" "$work/dialog-wine" >>"$work/wine.log" 2>&1 ||
+  { cat "$work/wine.log" >&2; fail "the dialogs' Wine prefix could not be set up"; }
+for n in 1000 3000 10000; do
+  echo "benchmark: dialog run at $n" >&2
+  AMBREL_WINE_STATE=$work/dialog-wine "$root/tools/wine/run.sh" "$dialog_timing" "$n" 25 "$ambrel_exe" "$bare_exe" \
+    >>"$work/wine.txt" 2>>"$work/wine.log" || { cat "$work/wine.log" >&2; fail "ambrel_dialog_timing $n failed"; }
 done
 
 echo >&2

@@ -7,6 +7,7 @@
 #include "core/registered_archives.h"
 #include "resource.h"
 #include "ui/about_box.h"
+#include "ui/archive_list_box.h"
 #include "ui/messages.h"
 
 namespace {
@@ -28,12 +29,6 @@ HINSTANCE InstanceOf(HWND dialog) {
     return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
 }
 
-// Names travel as the 8-bit strings the file search and the INI file hold;
-// the list box converts them from the ANSI code page.
-void AddListItem(HWND dialog, int listId, const std::string& name) {
-    SendDlgItemMessageA(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
 void SetWindowIcon(HWND dialog) {
     HINSTANCE instance = InstanceOf(dialog);
     auto load = [instance](int size) {
@@ -45,19 +40,25 @@ void SetWindowIcon(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog) {
     SetWindowIcon(dialog);
-    ReconcileReport report = ReconcileArchives(
-        [dialog](const std::string& name) { AddListItem(dialog, IDC_REMOVED_ARCHIVES, name); },
-        [dialog](const std::string& name) { AddListItem(dialog, IDC_NEW_ARCHIVES, name); });
+    ArchiveListBox removed(GetDlgItem(dialog, IDC_REMOVED_ARCHIVES));
+    ArchiveListBox added(GetDlgItem(dialog, IDC_NEW_ARCHIVES));
+    ReconcileReport report = ReconcileArchives([&removed](const std::string& name) { removed.Add(name); },
+                                               [&added](const std::string& name) { added.Add(name); });
     if (report.iniInUtf16 || report.registeredTruncated || report.foundTruncated) {
         ShowMessage(dialog, report.iniInUtf16 ? IDS_INI_UTF16 : IDS_CAPACITY_REACHED, MB_ICONERROR);
         EndUnseen(dialog);
         return TRUE;
     }
+    // Before anything else is shown, so that the lists and the message that
+    // all is registered are read knowing which archives the game cannot open.
+    if (!report.foreignNamed.empty()) ShowForeignNames(dialog, report.foreignNamed);
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
         EndUnseen(dialog);
         return TRUE;
     }
+    removed.Show();
+    added.Show();
     // The focus starts on Update; make it the default button too, so that
     // Enter presses it wherever the focus is.
     SendMessageW(dialog, DM_SETDEFID, IDOK, 0);

@@ -1,8 +1,17 @@
 #include "ui/messages.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/ansi_names_win32.h"
 #include "resource.h"
 
 namespace {
+
+// Beyond this many archives the message names only how many more there are,
+// so that it still fits on the screen.
+constexpr std::size_t MaxListedForeignNames = 10;
 
 std::wstring DescribeSystemError(SystemErrorCode error) {
     wchar_t* text = nullptr;
@@ -23,6 +32,30 @@ void ShowText(HWND owner, const std::wstring& text, UINT icon) {
     MessageBoxW(owner, text.c_str(), LoadText(IDS_PROGRAM_TITLE).c_str(), MB_OK | icon);
 }
 
+// The text with each "%s" replaced by the next argument. An argument left
+// without a slot follows at the end, after a blank line.
+std::wstring FormatText(UINT id, std::initializer_list<std::wstring_view> arguments) {
+    std::wstring text = LoadText(id);
+    std::wstring::size_type from = 0;
+    for (std::wstring_view argument : arguments) {
+        const std::wstring::size_type slot = text.find(L"%s", from);
+        if (slot == std::wstring::npos) {
+            text.append(L"\n\n").append(argument);
+            from = text.size();
+        } else {
+            text.replace(slot, 2, argument);
+            from = slot + argument.size();
+        }
+    }
+    return text;
+}
+
+std::wstring DescribeForeignName(const ForeignNamedArchive& archive) {
+    const std::wstring longName = WidenFromCodePage(CP_UTF8, archive.longName);
+    if (archive.shortName.empty()) return FormatText(IDS_FOREIGN_NAME_LEFT_OUT, {longName});
+    return FormatText(IDS_FOREIGN_NAME_SHORT, {longName, WidenFromCodePage(GetACP(), archive.shortName)});
+}
+
 } // namespace
 
 std::wstring LoadText(UINT id) {
@@ -37,13 +70,18 @@ void ShowMessage(HWND owner, UINT textId, UINT icon) {
 }
 
 void ShowWriteFailure(HWND owner, SystemErrorCode error) {
-    std::wstring text = LoadText(IDS_WRITE_FAILED);
-    std::wstring::size_type slot = text.find(L"%s");
-    std::wstring reason = DescribeSystemError(error);
-    if (slot == std::wstring::npos) {
-        text += L"\n\n" + reason;
-    } else {
-        text.replace(slot, 2, reason);
+    ShowText(owner, FormatText(IDS_WRITE_FAILED, {DescribeSystemError(error)}), MB_ICONERROR);
+}
+
+void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives) {
+    const std::size_t listed = std::min(archives.size(), MaxListedForeignNames);
+    std::wstring lines;
+    for (std::size_t i = 0; i < listed; ++i) {
+        if (i > 0) lines += L'\n';
+        lines += DescribeForeignName(archives[i]);
     }
-    ShowText(owner, text, MB_ICONERROR);
+    if (archives.size() > listed) {
+        lines += L'\n' + FormatText(IDS_FOREIGN_NAMES_MORE, {std::to_wstring(archives.size() - listed)});
+    }
+    ShowText(owner, FormatText(IDS_FOREIGN_NAMES, {std::to_wstring(GetACP()), lines}), MB_ICONWARNING);
 }

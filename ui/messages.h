@@ -3,9 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
+#include "core/data_files_scan.h"
 #include "platform/platform.h"
 
 std::wstring LoadText(UINT id);
@@ -15,3 +17,7 @@ void ShowMessage(HWND owner, UINT textId, UINT icon);
 
 // Says that morrowind.ini was not changed, and the system's reason why.
 void ShowWriteFailure(HWND owner, SystemErrorCode error);
+
+// Names the archives that the game cannot open by their long names, how
+// each was taken in, and asks for them to be renamed.
+void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives);

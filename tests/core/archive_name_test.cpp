@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/archive_name.h"
 #include "core/data_files_scan.h"
 
@@ -54,6 +57,44 @@ TEST(IsRegistrableArchive, KeepsOnlyArchivesTheIniCanHold) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsRegistrableArchive(c.name), c.registrable) << c.name;
+    }
+}
+
+// What one entry of the listing adds: the name the game can open it by, and
+// whether the user is told about it.
+TEST(AddScannedEntry, TakesArchivesByANameTheGameCanOpen) {
+    const struct {
+        const char* what;
+        DataFilesEntry entry;
+        std::vector<std::string> listed;
+        std::vector<std::string> foreignLong;   // named to the user
+        std::vector<std::string> foreignShort;  // with the short name each went in by
+    } cases[] = {
+        {"held_long_name", {"Qualit\xE9 Textures.bsa", {}, {}}, {"Qualit\xE9 Textures.bsa"}, {}, {}},
+        {"held_long_name_not_an_archive", {"foo.bsax", {}, {}}, {}, {}, {}},
+        {"held_long_name_morrowind", {"Morrowind.bsa", {}, {}}, {}, {}, {}},
+        {"foreign_name_by_short_name", {{}, "Z\xC5\x82o.bsa", "ZO~1.BSA"}, {"ZO~1.BSA"}, {"Z\xC5\x82o.bsa"}, {"ZO~1.BSA"}},
+        // No short name: 8.3 names switched off, or a file system without them.
+        {"foreign_name_without_short_name", {{}, "Z\xC5\x82o.bsa", {}}, {}, {"Z\xC5\x82o.bsa"}, {""}},
+        // Matched by "*.bsa" through its short name only: not an archive.
+        {"foreign_name_not_an_archive", {{}, "\xD0\x97\xD0\xBB\xD0\xBE.bsax", "___~1.BSA"}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ArchiveList list;
+        std::vector<ForeignNamedArchive> foreign;
+        EXPECT_TRUE(AddScannedEntry(c.entry, list, foreign));
+        std::vector<std::string> listed;
+        for (const ArchiveSlot& slot : list.slots) listed.push_back(*slot);
+        EXPECT_EQ(listed, c.listed);
+        std::vector<std::string> foreignLong;
+        std::vector<std::string> foreignShort;
+        for (const ForeignNamedArchive& archive : foreign) {
+            foreignLong.push_back(archive.longName);
+            foreignShort.push_back(archive.shortName);
+        }
+        EXPECT_EQ(foreignLong, c.foreignLong);
+        EXPECT_EQ(foreignShort, c.foreignShort);
     }
 }
 

@@ -4,7 +4,7 @@ namespace ambrel_test {
 
 namespace {
 
-constexpr DWORD PollMs = 10;
+constexpr DWORD DefaultPollMs = 10;
 
 bool TimeLeft(DWORD start, DWORD timeoutMs) {
     return GetTickCount() - start < timeoutMs;
@@ -12,7 +12,9 @@ bool TimeLeft(DWORD start, DWORD timeoutMs) {
 
 }  // namespace
 
-AmbrelSession::AmbrelSession() : process_(AmbrelExePath()) {}
+AmbrelSession::AmbrelSession() : AmbrelSession(AmbrelExePath(), DefaultPollMs) {}
+
+AmbrelSession::AmbrelSession(const std::wstring& exe, DWORD pollMs) : process_(exe), pollMs_(pollMs) {}
 
 std::vector<HWND> AmbrelSession::LookAround() {
     std::vector<HWND> visible;
@@ -25,7 +27,7 @@ std::vector<HWND> AmbrelSession::LookAround() {
 }
 
 HWND AmbrelSession::WaitForDialog(DialogKind kind) {
-    for (DWORD start = GetTickCount(); TimeLeft(start, WindowTimeoutMs); Sleep(PollMs)) {
+    for (DWORD start = GetTickCount(); TimeLeft(start, WindowTimeoutMs); Sleep(pollMs_)) {
         for (HWND dialog : LookAround()) {
             if (KindOf(dialog) == kind) return dialog;
         }
@@ -54,7 +56,7 @@ bool AmbrelSession::ShowsBeforeItGoes(HWND window) {
 std::optional<DWORD> AmbrelSession::WaitForExit() {
     for (DWORD start = GetTickCount(); TimeLeft(start, ExitTimeoutMs);) {
         LookAround();
-        if (std::optional<DWORD> code = process_.WaitForExit(PollMs)) return code;
+        if (std::optional<DWORD> code = process_.WaitForExit(pollMs_)) return code;
     }
     return std::nullopt;
 }

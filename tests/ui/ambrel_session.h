@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "tests/ui/child_process.h"
@@ -19,7 +20,11 @@ constexpr DWORD ExitTimeoutMs = 10000;
 
 class AmbrelSession {
 public:
+    // Starts the program under test (AMBREL_EXE).
     AmbrelSession();
+    // Starts another program with the same dialogs; the waits look for its
+    // windows every pollMs milliseconds.
+    AmbrelSession(const std::wstring& exe, DWORD pollMs);
 
     bool Started() const { return process_.Started(); }
     DWORD StartError() const { return process_.StartError(); }
@@ -27,6 +32,8 @@ public:
     // The program's top-level dialogs now, visible or not.
     std::vector<HWND> Dialogs() const { return DialogsOf(process_.Id()); }
 
+    // Whether the program came to wait for input within WindowTimeoutMs.
+    bool WaitUntilIdle() const { return process_.WaitUntilIdle(WindowTimeoutMs); }
     // The visible dialog of that kind, or null when none came up in time or
     // the program ended first.
     HWND WaitForDialog(DialogKind kind);
@@ -47,6 +54,7 @@ private:
     std::vector<HWND> LookAround();
 
     ChildProcess process_;
+    DWORD pollMs_;
     std::set<DialogKind> shown_;
 };
 

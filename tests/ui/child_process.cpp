@@ -5,10 +5,7 @@
 
 namespace ambrel_test {
 
-std::wstring AmbrelExePath() {
-    const wchar_t* value = _wgetenv(L"AMBREL_EXE");
-    if (value == nullptr) return {};
-    std::wstring path = value;
+std::wstring WindowsPathOf(std::wstring path) {
     if (!path.empty() && path[0] == L'/') {
         for (wchar_t& c : path) {
             if (c == L'/') c = L'\\';
@@ -16,6 +13,11 @@ std::wstring AmbrelExePath() {
         path.insert(0, L"Z:");
     }
     return path;
+}
+
+std::wstring AmbrelExePath() {
+    const wchar_t* value = _wgetenv(L"AMBREL_EXE");
+    return value == nullptr ? std::wstring() : WindowsPathOf(value);
 }
 
 ChildProcess::ChildProcess(const std::wstring& exe) {
@@ -46,6 +48,10 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::HasExited() const {
     return !Started() || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::WaitUntilIdle(DWORD timeoutMs) const {
+    return Started() && WaitForInputIdle(info_.hProcess, timeoutMs) == 0;
 }
 
 std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) const {

@@ -9,8 +9,11 @@
 
 namespace ambrel_test {
 
-// The program under test, from AMBREL_EXE. ctest hands over a Unix path,
-// which Wine shows under drive Z:.
+// A path as Windows names it: a Unix path (as ctest and the shell hand
+// them over) becomes the same file under drive Z:, where Wine shows it.
+std::wstring WindowsPathOf(std::wstring path);
+
+// The program under test, from AMBREL_EXE.
 std::wstring AmbrelExePath();
 
 class ChildProcess {
@@ -24,6 +27,10 @@ public:
     DWORD StartError() const { return startError_; }
     DWORD Id() const { return info_.dwProcessId; }
     bool HasExited() const;
+
+    // Whether the program came to wait for input, with nothing left to
+    // handle (its windows created, shown and painted), within the timeout.
+    bool WaitUntilIdle(DWORD timeoutMs) const;
 
     // The exit code, or nothing when it is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;

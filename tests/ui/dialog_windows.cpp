@@ -103,7 +103,7 @@ std::vector<Control> ControlsOf(HWND dialog, const DialogUnits& units) {
         RECT rect;
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        controls.push_back({GetDlgCtrlID(child), ClassOf(child), WindowText(child),
+        controls.push_back({child, GetDlgCtrlID(child), ClassOf(child), WindowText(child),
                             static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE)),
                             static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE)), units.ToUnits(rect)});
     }

@@ -33,6 +33,7 @@ std::wstring WindowText(HWND window);
 std::wstring ClassOf(HWND window);
 
 struct Control {
+    HWND window;
     int id;
     std::wstring windowClass;
     std::wstring text;

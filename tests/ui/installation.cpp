@@ -126,20 +126,28 @@ bool Installation::IniReadOnly() const {
 }
 
 void Installation::AddDataFile(std::string_view name) const {
-    std::string path = "Data Files\\";
-    path += name;
-    std::ofstream out(std::filesystem::path(PathOf(path)), std::ios::binary);
+    AddDataFile(FromCp1251(name));
+}
+
+void Installation::AddDataFile(std::wstring_view name) const {
+    std::ofstream out(std::filesystem::path(folder_ + L"\\Data Files\\" + std::wstring(name)), std::ios::binary);
+}
+
+std::vector<Installation::ListedFile> Installation::Listing() const {
+    std::vector<ListedFile> files;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(PathOf("Data Files\\*.bsa").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        files.push_back({entry.cFileName, entry.cAlternateFileName});
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return files;
 }
 
 std::vector<std::string> Installation::SearchOrder() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(PathOf("Data Files\\*.bsa").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        names.push_back(ToCp1251(entry.cFileName));
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    for (const ListedFile& file : Listing()) names.push_back(ToCp1251(file.name));
     return names;
 }
 

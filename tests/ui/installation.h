@@ -31,8 +31,16 @@ public:
     bool IniReadOnly() const;
 
     void AddDataFile(std::string_view name) const;
+    // A name any code page may lack, given as UTF-16.
+    void AddDataFile(std::wstring_view name) const;
+    struct ListedFile {
+        std::wstring name;
+        std::wstring shortName;  // the 8.3 name, empty when it has none
+    };
     // The archives of Data Files in the order the system's search reports
-    // them, as the program sees them.
+    // them.
+    std::vector<ListedFile> Listing() const;
+    // The same names in Windows-1251, as the program sees them there.
     std::vector<std::string> SearchOrder() const;
 
 private:

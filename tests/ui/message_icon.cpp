@@ -1,8 +1,9 @@
 #include "tests/ui/message_icon.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
+
+#include "tests/ui/bitmap.h"
 
 namespace ambrel_test {
 
@@ -10,57 +11,6 @@ namespace {
 
 // The id of a message box's icon control under Wine.
 constexpr LONG_PTR IconControlId = 0x0440;
-
-class Bitmap {
-public:
-    Bitmap(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
-        if (bitmap_ != nullptr) old_ = SelectObject(dc_, bitmap_);
-    }
-    ~Bitmap() {
-        if (old_ != nullptr) SelectObject(dc_, old_);
-        if (bitmap_ != nullptr) DeleteObject(bitmap_);
-        if (dc_ != nullptr) DeleteDC(dc_);
-    }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-
-    bool Valid() const { return pixels_ != nullptr; }
-    HDC Dc() const { return dc_; }
-    std::uint32_t At(int x, int y) const { return pixels_[y * width_ + x]; }
-    void Fill(std::uint32_t pixel) {
-        GdiFlush();
-        for (int i = 0; i < width_ * height_; ++i) pixels_[i] = pixel;
-    }
-
-    // The sum of the colour channels' differences.
-    long long DistanceTo(const Bitmap& other) const {
-        GdiFlush();
-        long long sum = 0;
-        for (int i = 0; i < width_ * height_; ++i) {
-            for (int shift = 0; shift < 24; shift += 8) {
-                sum += std::abs(static_cast<int>((pixels_[i] >> shift) & 0xFF) -
-                                static_cast<int>((other.pixels_[i] >> shift) & 0xFF));
-            }
-        }
-        return sum;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    std::uint32_t* pixels_ = nullptr;
-};
 
 struct Candidate {
     MessageIcon icon;
@@ -88,10 +38,7 @@ MessageIcon MatchOnce(const RECT& onScreen) {
     const int height = onScreen.bottom - onScreen.top;
     Bitmap shown(width, height);
     if (!shown.Valid()) return MessageIcon::Unknown;
-    HDC screen = GetDC(nullptr);
-    BitBlt(shown.Dc(), 0, 0, width, height, screen, onScreen.left, onScreen.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
+    shown.CopyFromScreen(onScreen.left, onScreen.top);
 
     // The icons' corners are transparent: there the background shows.
     const std::uint32_t background = shown.At(0, 0);

@@ -17,15 +17,17 @@ const ExpectedMessage NoInstallationMessage = {L"Can not find TES3:Morrowind ins
 const ExpectedMessage WriteFailedMessage = {L"Файл morrowind.ini не изменён.", true, MessageIcon::Error};
 
 std::string ArchiveKeys(std::initializer_list<const char*> names) {
+    return ArchiveKeys(std::vector<std::string>(names.begin(), names.end()));
+}
+
+std::string ArchiveKeys(const std::vector<std::string>& names) {
     std::string ini = ArchivesHeader;
     unsigned number = 0;
-    for (const char* name : names) {
+    for (const std::string& name : names) {
         ini += "Archive " + std::to_string(number++) + "=" + name + "\r\n";
     }
     return ini;
 }
-
-namespace {
 
 std::string Utf8(const std::wstring& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -34,8 +36,6 @@ std::string Utf8(const std::wstring& text) {
     bytes.pop_back();
     return bytes;
 }
-
-}  // namespace
 
 testing::AssertionResult AcknowledgeMessage(AmbrelSession& session, const ExpectedMessage& expected,
                                             HWND owner) {

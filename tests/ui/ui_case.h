@@ -24,6 +24,10 @@ inline constexpr char ArchivesHeader[] = "[\xC0\xF0\xF5\xE8\xE2\xFB]\r\n";
 // The section with the names as keys "Archive 0", "Archive 1", ... in CRLF
 // lines, as a plain morrowind.ini holds them.
 std::string ArchiveKeys(std::initializer_list<const char*> names);
+std::string ArchiveKeys(const std::vector<std::string>& names);
+
+// UTF-16 text as UTF-8, for failure messages.
+std::string Utf8(const std::wstring& text);
 
 struct ExpectedMessage {
     const wchar_t* text;

@@ -209,6 +209,10 @@ TEST_F(ResourceCheck, free_message_texts_are_russian_and_on_topic) {
         {IDS_WRITE_FAILED, L"morrowind.ini"},
         {IDS_INI_CHANGED, L"morrowind.ini"},
         {IDS_CAPACITY_REACHED, L"10000"},
+        {IDS_FOREIGN_NAMES, L"Data Files"},
+        {IDS_FOREIGN_NAME_SHORT, L"коротким"},
+        {IDS_FOREIGN_NAME_LEFT_OUT, L"не зарегистрирован"},
+        {IDS_FOREIGN_NAMES_MORE, L"%s"},
     };
     for (const auto& [id, topic] : kTexts) {
         SCOPED_TRACE("string " + std::to_string(id));
@@ -218,12 +222,26 @@ TEST_F(ResourceCheck, free_message_texts_are_russian_and_on_topic) {
     }
 }
 
-// The text is a format for the system's reason: any other % would make the
-// formatting read an argument that is not there.
-TEST_F(ResourceCheck, write_failed_text_takes_exactly_one_string) {
-    const std::wstring text = LoadText(Exe(), IDS_WRITE_FAILED);
-    EXPECT_EQ(std::count(text.begin(), text.end(), L'%'), 1);
-    EXPECT_NE(text.find(L"%s"), std::wstring::npos);
+// These texts are formats, each %s taking one text in turn: a % of any
+// other kind, or a slot too many or too few, would garble the message.
+TEST_F(ResourceCheck, format_texts_take_their_strings) {
+    const std::pair<int, int> kFormats[] = {
+        {IDS_WRITE_FAILED, 1},       // the system's reason
+        {IDS_FOREIGN_NAMES, 2},      // the code page, the lines
+        {IDS_FOREIGN_NAME_SHORT, 2}, // the long name, the short name
+        {IDS_FOREIGN_NAME_LEFT_OUT, 1},
+        {IDS_FOREIGN_NAMES_MORE, 1},
+    };
+    for (const auto& [id, slots] : kFormats) {
+        SCOPED_TRACE("string " + std::to_string(id));
+        const std::wstring text = LoadText(Exe(), id);
+        int found = 0;
+        for (std::wstring::size_type at = text.find(L"%s"); at != std::wstring::npos; at = text.find(L"%s", at + 2)) {
+            ++found;
+        }
+        EXPECT_EQ(found, slots);
+        EXPECT_EQ(std::count(text.begin(), text.end(), L'%'), slots);
+    }
 }
 
 // ---------------------------------------------------------------- icon

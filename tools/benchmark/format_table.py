@@ -5,8 +5,8 @@ usage: format_table.py NATIVE_JSON WINE_RESULTS
 
 NATIVE_JSON is Google Benchmark's JSON output of ambrel_benchmark (with
 repetitions: the fastest repetition is used); WINE_RESULTS holds the RESULT
-lines of ambrel_wine_timing (the fastest run). Times are in milliseconds,
-memory in bytes.
+lines of ambrel_wine_timing (the fastest run) and of ambrel_dialog_timing
+(medians). Times are in milliseconds, memory in bytes.
 """
 
 import json
@@ -21,6 +21,11 @@ NATIVE_STEPS = {
               "ColdFloorCycle": "first_cycle"},
 }
 STEPS = ["read", "scan", "match", "write", "cycle"]
+# The programs ambrel_dialog_timing times as a user meets them.
+DIALOG_APPROACHES = ("dialog-ambrel", "dialog-bare")
+# The whole run of the dialog may take this much longer than the bare list
+# program's, by the number of archives.
+DIALOG_TARGETS = {10000: 1.1, 1000: 1.05}
 
 
 def load_native(path):
@@ -87,6 +92,18 @@ def ratio(value):
     return "-" if value is None else f"{value:.1f}x" if value < 100 else f"{value:,.0f}x"
 
 
+def print_table(header, rows, left):
+    widths = [max(len(str(cell)) for cell in column) for column in zip(header, *rows)]
+
+    def line(cells):
+        return "  ".join(str(c).ljust(w) if i in left else str(c).rjust(w)
+                         for i, (c, w) in enumerate(zip(cells, widths)))
+    print(line(header))
+    print(line(["-" * w for w in widths]))
+    for row in rows:
+        print(line(row))
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -100,7 +117,8 @@ def main():
         "cold", "us/archive", "peak heap", "allocs", "peak WS", "x floor", "per-key/ours"]
     rows = []
     order = {"ambrel": 0, "floor": 1, "per-key": 2}
-    for key in sorted(figures, key=lambda k: (k[0] != "native", k[0], order[k[1]], k[2])):
+    cycles = [k for k in figures if k[1] not in DIALOG_APPROACHES]
+    for key in sorted(cycles, key=lambda k: (k[0] != "native", k[0], order[k[1]], k[2])):
         platform, approach, n = key
         row = figures[key]
         ours = cycle(platform, "ambrel", n)
@@ -113,11 +131,6 @@ def main():
             "-" if allocations is None else f"{allocations:,.0f}",
             size(row.get("peak_working_set")), ratio(over_floor), ratio(against)])
 
-    widths = [max(len(str(cell)) for cell in column) for column in zip(header, *rows)]
-    left = {0, 1}
-    def line(cells):
-        return "  ".join(str(c).ljust(w) if i in left else str(c).rjust(w)
-                         for i, (c, w) in enumerate(zip(cells, widths)))
     print("Times in ms, each the fastest of the runs (native: Google Benchmark, 5 repetitions), warm heap;")
     print("match is the reconciliation (nested loops for per-key); floor is only reading the file,")
     print("listing the folder and replacing the file. cold: one cycle with a cold heap (native: free")
@@ -125,10 +138,49 @@ def main():
     print("allocs: bytes held at most and blocks allocated through operator new in one cycle; peak WS:")
     print("the Windows process's PeakWorkingSetSize (one process per approach and N).")
     print()
-    print(line(header))
-    print(line(["-" * w for w in widths]))
-    for row in rows:
-        print(line(row))
+    print_table(header, rows, left={0, 1})
+
+    dialog_sizes = sorted({k[2] for k in figures if k[1] == "dialog-ambrel"})
+    dialog_platform = next((k[0] for k in figures if k[1] == "dialog-ambrel"), "wine")
+
+    def dialog(approach, n, figure):
+        return figures.get((dialog_platform, approach, n), {}).get(figure)
+
+    def whole(approach, n, kind):
+        """open and update together: the medians, or the fastest of each"""
+        suffix = "_fastest" if kind == "fastest" else ""
+        opened, updated = dialog(approach, n, "open" + suffix), dialog(approach, n, "update" + suffix)
+        return opened + updated if opened is not None and updated is not None else None
+
+    def over_bare(n, kind):
+        ours, bare = (whole(approach, n, kind) for approach in DIALOG_APPROACHES)
+        return ours / bare if ours and bare else None
+
+    if dialog_sizes:
+        print()
+        runs = dialog("dialog-ambrel", dialog_sizes[0], "runs")
+        print(f"The program as a user meets it under {dialog_platform}, timed from outside over {runs:.0f} runs")
+        print("of each, taking turns. open is from starting the program until its main dialog shows both")
+        print("lists filled and it waits for input; update from pressing Update until the process has ended,")
+        print("its message box acknowledged at once; whole is both. Each phase the fastest of the runs, which")
+        print("other work on the machine disturbs least (the targets use them); the last column compares the")
+        print("medians. bare is a program of the same dialog that only lists Data Files and adds the names one")
+        print("by one to the two sorted lists (W messages to list handles fetched once), and shows one message")
+        print("on Update; it writes nothing, where Ambrel writes morrowind.ini and flushes it to disk.")
+        print()
+        dialog_rows = []
+        for n in dialog_sizes:
+            row = [f"{n:,}"]
+            for figure in ("open_fastest", "update_fastest"):
+                row += [milliseconds(dialog(a, n, figure)) for a in DIALOG_APPROACHES]
+            row += [milliseconds(whole(a, n, "fastest")) for a in DIALOG_APPROACHES]
+            for kind in ("fastest", "median"):
+                over = over_bare(n, kind)
+                row.append("-" if over is None else f"{over:.2f}x")
+            dialog_rows.append(row)
+        header = ["N"] + [name + bare for name in ("open", "update", "whole") for bare in ("", " bare")] + [
+            "ours/bare", "medians ours/bare"]
+        print_table(header, dialog_rows, left=set())
 
     print()
     print("Targets:")
@@ -160,6 +212,13 @@ def main():
         target(f"{platform}: cost per archive at 10,000 at most twice that at 1,000", growth,
                f"{ratio(growth)} ({1000 * at10k / 10000:.2f} us against {1000 * at1k / 1000:.2f} us)"
                if growth else "-", growth is not None and growth <= 2)
+    for n, limit in sorted(DIALOG_TARGETS.items(), reverse=True):
+        over = over_bare(n, "fastest")
+        ours, bare = (whole(approach, n, "fastest") for approach in DIALOG_APPROACHES)
+        medians = over_bare(n, "median")
+        target(f"{dialog_platform}: start and update at {n:,} within {limit}x of the bare list program", over,
+               f"{over:.2f}x ({duration(ours)} against {duration(bare)}; medians {medians:.2f}x)"
+               if over and medians else "-", over is not None and over <= limit)
     print()
     print("All targets met." if all(results) else "Some targets were missed.")
 

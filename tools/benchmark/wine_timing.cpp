@@ -38,6 +38,7 @@
 #include "core/registered_archives.h"
 #include "heap_counter.h"
 #include "per_key_cycle.h"
+#include "platform_name.h"
 #include "raw_floor.h"
 #include "recording_sinks.h"
 
@@ -138,10 +139,6 @@ std::size_t PeakWorkingSet() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
-}
-
-const char* PlatformName() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ? "wine" : "windows";
 }
 
 int Usage() {
