@@ -127,14 +127,7 @@ SystemErrorCode FinalPathOf(HANDLE file, std::string& path) {
     } else if (wide.rfind(L"\\\\?\\", 0) == 0) {
         wide.erase(0, 4);
     }
-    BOOL inexact = FALSE;
-    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, &inexact);
-    if (size == 0 || inexact) return ERROR_NO_UNICODE_TRANSLATION;
-    path.assign(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), path.data(),
-                        size, nullptr, nullptr);
-    return 0;
+    return SpellInCodePage(GetACP(), wide, path) ? 0 : ERROR_NO_UNICODE_TRANSLATION;
 }
 
 // The file that path names, symbolic links followed: the path itself when
