@@ -1,10 +1,13 @@
 #include "core/data_files_scan.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/archive_name.h"
 #include "core/ini_file.h"
+#include "core/install_path.h"
+#include "platform/platform.h"
 
 bool IsRegistrableArchive(std::string_view name) {
     return HasArchiveExtension(name) && !ArchiveNameEquals(name, "morrowind.bsa") &&
@@ -29,8 +32,11 @@ bool AddScannedEntry(const DataFilesEntry& entry, ArchiveList& list, std::vector
 }
 
 unsigned ScanDataFiles(ArchiveList& list, std::vector<ForeignNamedArchive>& foreign) {
-    ListDataFilesEntries(
-        [&list, &foreign](const DataFilesEntry& entry) { return AddScannedEntry(entry, list, foreign); });
+    std::optional<std::string> pattern = ComposeDataFilesPattern();
+    if (!pattern) return ArchiveCount(list);
+    ListDataFilesEntries(*pattern, [&list, &foreign](const DataFilesEntry& entry) {
+        return AddScannedEntry(entry, list, foreign);
+    });
     return ArchiveCount(list);
 }
 

@@ -178,13 +178,17 @@ std::size_t IniKeyIndex::First(std::string_view name) const {
     }
 }
 
-std::string_view IniValueView(std::string_view rawValue) {
+std::string_view IniWholeValue(std::string_view rawValue) {
     std::string_view value = rawValue.substr(0, rawValue.find('\0'));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return value.substr(0, IniValueCapacity - 1);
+    return value;
+}
+
+std::string_view IniValueView(std::string_view rawValue) {
+    return IniWholeValue(rawValue).substr(0, IniValueCapacity - 1);
 }
 
 std::string IniValueAsRead(std::string_view rawValue) {
@@ -269,7 +273,7 @@ std::string RewriteIniSection(std::string_view file, const IniSection& found, st
         const IniKeyLine& line = found.keys[i];
         const IniLineFate fate = fateOf(i);
         if (fate.kind == IniLineFate::Replace) {
-            if (line.hasValue && IniValueView(line.rawValue) == fate.value) continue;
+            if (line.hasValue && IniWholeValue(line.rawValue) == fate.value) continue;
             copyUpTo(line.begin);
             result += fate.key;
             result += '=';

@@ -80,6 +80,9 @@ private:
 // The value as a reader gets it from a key line's raw value: always a part
 // of the raw value.
 std::string_view IniValueView(std::string_view rawValue);
+// The same without the cut to IniValueCapacity - 1 characters: what a reader
+// with a larger buffer gets.
+std::string_view IniWholeValue(std::string_view rawValue);
 std::string IniValueAsRead(std::string_view rawValue);
 
 // The value of a key of a section, or nothing when the section or the key is
@@ -95,8 +98,9 @@ struct IniKeyEdit {
 };
 
 // The file with the edits applied, each to the first section of that name:
-// - a key that exists and already reads as the new value is left alone;
-//   otherwise its (first) line is replaced by "key=value" in place;
+// - a key whose whole value (not cut to IniValueCapacity - 1 characters)
+//   already is the new value is left alone; otherwise its (first) line is
+//   replaced by "key=value" in place;
 // - a new key is added after the section's last key line (after its header
 //   when it has none), the section being appended to the file when missing;
 // - a deleted key loses every line with its name in the section, so that no
@@ -128,7 +132,7 @@ struct IniAddedKey {
 };
 
 // The file with each key line of the section given its fate and the added
-// keys added, as ApplyIniEdits describes. A line to be replaced by a value it
-// already reads as is left alone.
+// keys added, as ApplyIniEdits describes. A line to be replaced by a value
+// that already is its whole value is left alone.
 std::string RewriteIniSection(std::string_view file, const IniSection& found, std::string_view section,
                               const IniLineFates& fateOf, const std::vector<IniAddedKey>& added);

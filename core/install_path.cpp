@@ -1,10 +1,22 @@
 #include "core/install_path.h"
 
+#include "platform/platform.h"
+
 std::string InstallPath;
 
-std::optional<std::string> ComposeInstallPath(std::string_view suffix) {
-    if (InstallPath.size() + suffix.size() > PathCapacity - 1) return std::nullopt;
-    std::string path = InstallPath;
-    path += suffix;
+namespace {
+
+std::optional<std::string> Fitting(std::string path) {
+    if (path.size() > PathCapacity - 1) return std::nullopt;
     return path;
+}
+
+} // namespace
+
+std::optional<std::string> LocateIniFile() {
+    return Fitting(PathInFolder(InstallPath, "morrowind.ini"));
+}
+
+std::optional<std::string> ComposeDataFilesPattern() {
+    return Fitting(PathInFolder(PathInFolder(InstallPath, "Data Files"), "*.bsa"));
 }

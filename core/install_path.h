@@ -14,7 +14,10 @@ constexpr std::size_t PathCapacity = 1000;
 // characters, exactly as the registry stores it.
 extern std::string InstallPath;
 
-// InstallPath followed directly by the suffix, with no separator added or
-// removed; nothing when the result would not fit in PathCapacity - 1
-// characters (a path is refused, never cut).
-std::optional<std::string> ComposeInstallPath(std::string_view suffix);
+// morrowind.ini in InstallPath; nothing when the path would not fit in
+// PathCapacity - 1 characters (a path is refused, never cut).
+std::optional<std::string> LocateIniFile();
+
+// The search pattern for the archives in Data Files of InstallPath; nothing
+// when it would not fit in PathCapacity - 1 characters.
+std::optional<std::string> ComposeDataFilesPattern();

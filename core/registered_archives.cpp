@@ -8,6 +8,7 @@
 
 #include "core/ascii.h"
 #include "core/ini_file.h"
+#include "core/install_path.h"
 
 RegisteredBasis LastRead;
 

@@ -1,10 +1,9 @@
-// What differs by platform: locating the game's files, reading and replacing a
-// file, and listing the data folder. One implementation per platform; the
-// build picks the file.
+// What differs by platform: joining a path, reading and replacing a file, and
+// listing a folder. It works on the paths it is given and knows nothing of
+// the game. One implementation per platform; the build picks the file.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +14,11 @@ using SystemErrorCode = unsigned long;
 // The error reported for a path that would be longer than PathCapacity - 1.
 extern const SystemErrorCode PathTooLongError;
 
-// morrowind.ini in InstallPath; nothing when the path would be too long.
-std::optional<std::string> LocateIniFile();
+// The path of the entry called name in folder: the folder, the platform's
+// separator and the name, nothing added or removed. Where the file system
+// tells case apart, an entry of the folder spelled like name in another
+// ASCII case is the one meant (a name with a wildcard is taken as it is).
+std::string PathInFolder(const std::string& folder, std::string_view name);
 
 enum class FileReadStatus { Read, Missing, Failed };
 
@@ -30,9 +32,15 @@ FileReadResult ReadWholeFile(const std::string& path);
 
 // Replaces the file at path, or creates it, with the bytes in one step: they
 // go to a temporary file in the same folder, which is flushed and then moved
-// over the original. A file marked read-only is not replaced. Returns 0 on
-// success; otherwise the original is untouched, the temporary file is gone,
-// and the result says why.
+// over the original. When path is a symbolic link, the file it points to is
+// the one replaced, so the link stays; a link to a missing file is not
+// followed and not replaced (ERROR_FILE_NOT_FOUND / ENOENT). The new file
+// keeps the old one's attributes (hidden, system), creation time and access
+// rights. A file marked read-only is not replaced. Temporary files that an
+// earlier, interrupted replacement of the same file left beside it, and
+// that no process holds open, are removed. Returns 0 on success; otherwise
+// the original is untouched, the temporary file is gone, and the result says
+// why.
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // The steps of ReplaceFileContents, so tests can make each one fail.
@@ -40,10 +48,6 @@ enum class WriteStep { CreateTemporary, Write, Flush, Close, Replace };
 // Returns the error to fail the step with, or 0 to let it run.
 using WriteFaultHook = SystemErrorCode (*)(WriteStep);
 void SetWriteFaultHook(WriteFaultHook hook);
-
-// The search pattern for the archives in Data Files of InstallPath; nothing
-// when it would be too long.
-std::optional<std::string> ComposeDataFilesPattern();
 
 // One entry of the Data Files listing, named for the game, which opens its
 // archives through the 8-bit file functions: in the system's 8-bit code page.
@@ -58,8 +62,8 @@ struct DataFilesEntry {
     std::string_view shortName;
 };
 
-// Reports every entry of Data Files in InstallPath that the platform's
-// search for "*.bsa" returns, in the order it returns them, until visit
-// returns false. Returns false, reporting nothing, when the search pattern
-// would be too long.
-bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>& visit);
+// Reports every entry that the platform's search for pattern (a folder's
+// path joined to "*.ext") returns, in the order it returns them, until visit
+// returns false. A folder that cannot be searched reports nothing.
+void ListDataFilesEntries(const std::string& pattern,
+                          const std::function<bool(const DataFilesEntry& entry)>& visit);

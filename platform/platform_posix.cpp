@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,12 +13,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "core/archive_name.h"
-#include "core/ascii.h"
-#include "core/install_path.h"
 
 const SystemErrorCode PathTooLongError = ENAMETOOLONG;
 
@@ -41,24 +40,75 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-// The entry of InstallPath named like this in any ASCII case, or the name
-// itself when there is none.
-std::string FindInInstallFolder(std::string_view name) {
-    for (const std::string& entry : ListFolder(InstallPath)) {
-        if (EqualsIgnoringAsciiCase(entry, name)) return entry;
+// Names compare without regard to ASCII case (strcasecmp in the "C" locale,
+// which the program never changes).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// Temporary files are named "<file>.ambrel-XXXXXX" (mkstemp's six letters
+// and digits), a pattern no other program uses, so that leftovers can be
+// recognised.
+constexpr std::string_view TemporaryMark = ".ambrel-";
+constexpr std::size_t TemporaryUniqueLength = 6;
+
+bool IsTemporaryNameOf(std::string_view name, std::string_view target) {
+    if (name.size() != target.size() + TemporaryMark.size() + TemporaryUniqueLength ||
+        name.substr(0, target.size()) != target ||
+        name.substr(target.size(), TemporaryMark.size()) != TemporaryMark) {
+        return false;
     }
-    return std::string(name);
+    std::string_view unique = name.substr(target.size() + TemporaryMark.size());
+    return std::all_of(unique.begin(), unique.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+}
+
+std::pair<std::string, std::string> SplitFolder(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 SystemErrorCode SyncFolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    if (folder.empty()) folder = "/";
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = open(SplitFolder(path).first.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return errno;
     SystemErrorCode error = fsync(fd) == 0 ? 0 : errno;
     close(fd);
     return error;
+}
+
+// Removes the temporary files that interrupted replacements of target left
+// beside it. A replacement in progress holds a lock on its own, which keeps
+// it from being taken for a leftover.
+void RemoveLeftoversBeside(const std::string& target) {
+    const auto [folder, name] = SplitFolder(target);
+    for (const std::string& entry : ListFolder(folder)) {
+        if (!IsTemporaryNameOf(entry, name)) continue;
+        const std::string leftover = folder + "/" + entry;
+        int fd = open(leftover.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat status;
+        if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlink(leftover.c_str());
+        }
+        close(fd);
+    }
+}
+
+// The file that path names, symbolic links followed: the path itself when
+// it is no link. A link to a missing file gives ENOENT: it is neither
+// followed nor replaced.
+SystemErrorCode ResolveLinks(const std::string& path, std::string& target) {
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        target = path;
+        return 0;
+    }
+    std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    if (!resolved) return errno;
+    target = resolved.get();
+    return 0;
 }
 
 SystemErrorCode WriteAll(int fd, std::string_view bytes) {
@@ -75,8 +125,16 @@ SystemErrorCode WriteAll(int fd, std::string_view bytes) {
 
 } // namespace
 
-std::optional<std::string> LocateIniFile() {
-    return ComposeInstallPath("/" + FindInInstallFolder("morrowind.ini"));
+std::string PathInFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    path += '/';
+    if (name.find_first_of("*?") == std::string_view::npos) {
+        for (const std::string& entry : ListFolder(folder)) {
+            if (EqualsIgnoringCase(entry, name)) return path + entry;
+        }
+    }
+    path += name;
+    return path;
 }
 
 FileReadResult ReadWholeFile(const std::string& path) {
@@ -112,22 +170,28 @@ FileReadResult ReadWholeFile(const std::string& path) {
 }
 
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes) {
+    std::string target;
+    if (SystemErrorCode error = ResolveLinks(path, target)) return error;
     mode_t mode = 0644;
     struct stat existing;
-    if (stat(path.c_str(), &existing) == 0) {
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists) {
         if (S_ISDIR(existing.st_mode)) return EISDIR;
         // Without any write bit the file counts as read-only, even for root.
         if ((existing.st_mode & 0222) == 0) return EACCES;
         mode = existing.st_mode & 07777;
     }
+    RemoveLeftoversBeside(target);
 
-    std::string temporary = path + ".ambrel-XXXXXX";
+    std::string temporary = target + std::string(TemporaryMark) + std::string(TemporaryUniqueLength, 'X');
     if (SystemErrorCode error = InjectedFault(WriteStep::CreateTemporary)) return error;
     int fd = mkstemp(temporary.data());
     if (fd < 0) return errno;
+    flock(fd, LOCK_EX);
 
     SystemErrorCode error = InjectedFault(WriteStep::Write);
     if (!error) error = WriteAll(fd, bytes);
+    if (!error && exists && fchown(fd, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) error = errno;
     if (!error && fchmod(fd, mode) != 0) error = errno;
     if (!error) error = InjectedFault(WriteStep::Flush);
     if (!error && fsync(fd) != 0) error = errno;
@@ -135,12 +199,12 @@ SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view by
     if (close(fd) != 0 && !closeError) closeError = errno;
     if (!error) error = closeError;
     if (!error) error = InjectedFault(WriteStep::Replace);
-    if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (!error && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
         unlink(temporary.c_str());
         return error;
     }
-    SyncFolderOf(path);  // the rename has happened; a failed folder sync changes nothing
+    SyncFolderOf(target);  // the rename has happened; a failed folder sync changes nothing
     return 0;
 }
 
@@ -148,15 +212,14 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     faultHook = hook;
 }
 
-std::optional<std::string> ComposeDataFilesPattern() {
-    return ComposeInstallPath("/" + FindInInstallFolder("Data Files") + "/*.bsa");
-}
-
-bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>& visit) {
-    std::string folderName = FindInInstallFolder("Data Files");
-    if (!ComposeInstallPath("/" + folderName + "/*.bsa")) return false;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir((InstallPath + "/" + folderName).c_str()), closedir);
-    if (!dir) return true;
+void ListDataFilesEntries(const std::string& pattern,
+                          const std::function<bool(const DataFilesEntry& entry)>& visit) {
+    // Only the patterns the core asks for: a folder joined to "*.ext".
+    const auto [folder, wildcard] = SplitFolder(pattern);
+    if (wildcard.size() < 2 || wildcard.compare(0, 2, "*.") != 0) return;
+    const std::string_view extension = std::string_view(wildcard).substr(1);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) return;
     // The archive names back to back in one buffer, then sorted as views of
     // it: the listing is in name order whatever the file system's order is,
     // without a string allocated per name.
@@ -164,7 +227,10 @@ bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>
     std::vector<std::pair<std::size_t, std::size_t>> spans;
     while (dirent* entry = readdir(dir.get())) {
         std::string_view name = entry->d_name;
-        if (!HasArchiveExtension(name)) continue;
+        if (name.size() <= extension.size() ||
+            !EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension)) {
+            continue;
+        }
         spans.emplace_back(buffer.size(), name.size());
         buffer.append(name);
     }
@@ -176,5 +242,4 @@ bool ListDataFilesEntries(const std::function<bool(const DataFilesEntry& entry)>
     for (std::string_view name : names) {
         if (!visit(DataFilesEntry{name, {}, {}})) break;
     }
-    return true;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/reconcile.h"
 #include "core/registered_archives.h"
 #include "installation.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -149,6 +151,82 @@ TEST(FileSystem, NothingToWriteTouchesNothing) {
     EXPECT_EQ(PendingCount, 0u);
     installation.SetIniReadOnly(true);
     EXPECT_EQ(WriteArchiveList().status, WriteStatus::NothingToWrite);
+}
+
+// Links made with the standard library: natively real ones. Wine's
+// CreateSymbolicLink makes none, so there the test is skipped;
+// tests/wine/player_file_test.cpp makes Unix links under Wine instead.
+TEST(FileSystem, LinkedIniStaysALinkToTheUpdatedFile) {
+    Installation installation;
+    const std::string before = H + "\r\nArchive 0=gone.bsa\r\n";
+    std::filesystem::create_directories(installation.PathOf("Profiles"));
+    const std::filesystem::path relative = std::filesystem::path("Profiles") / "morrowind.ini";
+    const std::string target = installation.PathOf(relative.string());
+    Installation::WriteBytes(target, before);
+    std::error_code error;
+    std::filesystem::create_symlink(relative, installation.IniPath(), error);
+    if (error || installation.ReadIni() != before) GTEST_SKIP() << "no symbolic links on this platform";
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+
+    ASSERT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(Installation::ReadBytes(target), H + "\r\nArchive 0=n.bsa\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(installation.IniPath()));
+    EXPECT_EQ(Sorted(installation.Entries()), Sorted({"Data Files", "Profiles", "morrowind.ini"}));
+
+    // A link to a missing file is left alone.
+    std::filesystem::remove(target);
+    installation.AddDataFile("m.bsa");
+    Reconcile();
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Failed);
+    EXPECT_TRUE(std::filesystem::is_symlink(installation.IniPath()));
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// The name this platform gives the temporary file of an update: seen in the
+// folder while the update is about to move it into place.
+const Installation* watched = nullptr;
+std::string temporaryName;
+SystemErrorCode NoteTemporaryAndFail(WriteStep step) {
+    if (step != WriteStep::Replace) return 0;
+    for (const std::string& name : watched->Entries()) {
+        if (name != "morrowind.ini" && name != "Data Files") temporaryName = name;
+    }
+    return 1;
+}
+
+std::string TemporaryNameOfAnUpdate(const Installation& installation) {
+    watched = &installation;
+    temporaryName.clear();
+    SetWriteFaultHook(NoteTemporaryAndFail);
+    WriteArchiveList();
+    SetWriteFaultHook(nullptr);
+    return temporaryName;
+}
+
+TEST(FileSystem, UpdateRemovesItsOwnLeftoversAndNothingElse) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=gone.bsa\r\n");
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    // A temporary file as an update killed before its last step leaves it.
+    const std::string leftover = TemporaryNameOfAnUpdate(installation);
+    ASSERT_EQ(leftover.rfind("morrowind.ini.", 0), 0u) << leftover;
+    const std::string ownPart = leftover.substr(std::string("morrowind.ini").size());
+    const std::vector<std::string> others = {
+        "other.ini" + ownPart,             // the same pattern for another file
+        "morrowind.ini.ambrel-notes.txt",  // almost the pattern
+        leftover + ".bak",
+        "morrowind.ini.bak",
+    };
+    for (const std::string& name : others) Installation::WriteBytes(installation.PathOf(name), "x");
+    Installation::WriteBytes(installation.PathOf(leftover), H + "\r\nArchive 0=half");
+
+    ASSERT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    std::vector<std::string> expected = others;
+    expected.push_back("Data Files");
+    expected.push_back("morrowind.ini");
+    EXPECT_EQ(Sorted(installation.Entries()), Sorted(expected));
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 //
 // A child process updates the file through WriteArchiveList in a loop,
 // switching between two lists, and is killed with SIGKILL after a random
-// delay; counters in shared memory tell which write was in progress.
-// AMBREL_CRASH_SEED chooses other delays.
+// delay; counters in shared memory tell which write was in progress. The
+// next update then leaves nothing of the killed one behind.
+// AMBREL_CRASH_SEED chooses other delays, AMBREL_CRASH_KILLS how many kills
+// (100 unless given).
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -15,9 +17,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -117,17 +120,26 @@ void ExpectKilled(pid_t pid) {
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
 }
 
-// Removes the temporary files a killed write leaves behind, and tells how
-// many there were.
-unsigned RemoveLeftovers(const Installation& installation) {
+// How many temporary files a killed write left beside morrowind.ini.
+unsigned CountLeftovers(const Installation& installation) {
     unsigned leftovers = 0;
     for (const std::string& name : installation.Entries()) {
         if (name == "morrowind.ini") continue;
         EXPECT_EQ(name.rfind("morrowind.ini.ambrel-", 0), 0u) << name;
-        std::filesystem::remove(installation.PathOf(name));
         ++leftovers;
     }
     return leftovers;
+}
+
+// The update after a kill: it replaces the file and leaves nothing of the
+// killed write in the folder.
+void ExpectNextUpdateCleansUp(const Installation& installation) {
+    ArchiveList registered;
+    ReadRegisteredArchives(registered);
+    PendingList = {"next.bsa", std::nullopt, std::nullopt};
+    PendingCount = static_cast<unsigned>(PendingList.size());
+    ASSERT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.Entries(), std::vector<std::string>{"morrowind.ini"});
 }
 
 unsigned long EnvironmentNumber(const char* name, unsigned long fallback) {
@@ -142,8 +154,12 @@ TEST(WriteCrash, KilledAtRandomTheFileIsOldOrNew) {
     SharedCounters counters;
     std::mt19937 random(static_cast<std::uint32_t>(EnvironmentNumber("AMBREL_CRASH_SEED", 9)));
 
+    const unsigned long kills = EnvironmentNumber("AMBREL_CRASH_KILLS", 100);
     unsigned killedMidWrite = 0;
-    for (int run = 0; run < 100 && !HasFailure(); ++run) {
+    unsigned leftoversRemoved = 0;
+    unsigned corrupt = 0;
+    unsigned long run = 0;
+    for (; run < kills && !HasFailure(); ++run) {
         installation.WriteIni(versions.original);
         (*counters).started = 0;
         (*counters).finished = 0;
@@ -160,16 +176,22 @@ TEST(WriteCrash, KilledAtRandomTheFileIsOldOrNew) {
         const std::string file = installation.ReadIni();
         SCOPED_TRACE("run " + std::to_string(run) + ": killed after " + std::to_string(finished) +
                      " writes, with " + std::to_string(started - finished) + " in progress");
-        if (started == finished) {
-            EXPECT_TRUE(file == versions.AfterWrites(finished)) << file.size() << " bytes";
-        } else {
-            ++killedMidWrite;
-            EXPECT_TRUE(file == versions.AfterWrites(finished) || file == versions.AfterWrites(started))
-                << file.size() << " bytes";
-        }
-        EXPECT_LE(RemoveLeftovers(installation), started - finished);
+        if (started != finished) ++killedMidWrite;
+        const bool whole = file == versions.AfterWrites(finished) || file == versions.AfterWrites(started);
+        EXPECT_TRUE(whole) << file.size() << " bytes";
+        if (!whole) ++corrupt;
+        const unsigned leftovers = CountLeftovers(installation);
+        EXPECT_LE(leftovers, started - finished);
+        leftoversRemoved += leftovers;
+        ExpectNextUpdateCleansUp(installation);
     }
+    RecordProperty("kills", static_cast<int>(run));
     RecordProperty("killed_mid_write", static_cast<int>(killedMidWrite));
+    RecordProperty("leftovers_removed", static_cast<int>(leftoversRemoved));
+    RecordProperty("corrupt_files", static_cast<int>(corrupt));
+    std::printf("crash: %lu kills, %u in the middle of a write, %u corrupt files, "
+                "%u leftovers removed by the next update\n",
+                run, killedMidWrite, corrupt, leftoversRemoved);
 }
 
 // Each step of the replacement, as a moment to die at: before it runs.
@@ -198,7 +220,8 @@ TEST_P(WriteCrashAtStep, FileIsAsItWas) {
     EXPECT_EQ((*counters).started, 1u);
     const std::string file = installation.ReadIni();
     EXPECT_TRUE(file == versions.original) << file.size() << " bytes";
-    EXPECT_LE(RemoveLeftovers(installation), 1u);
+    EXPECT_LE(CountLeftovers(installation), 1u);
+    ExpectNextUpdateCleansUp(installation);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, WriteCrashAtStep,

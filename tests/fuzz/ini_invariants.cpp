@@ -89,9 +89,11 @@ std::vector<std::string> KeyNames(const IniSection& section) {
 // line-break byte only: a deletion next to it may leave its CR just before
 // an empty LF line, which the file then reads as one CRLF, but the LF is
 // still that empty line's byte. A line it deletes or adds, and a header it
-// adds, goes whole.
+// adds, goes whole. The offsets, when asked for, tell where each kept byte
+// stood in the file.
 std::string Untouched(std::string_view file, const Input& input,
-                      const std::vector<std::string>& namesBefore, bool dropAddedHeader) {
+                      const std::vector<std::string>& namesBefore, bool dropAddedHeader,
+                      std::vector<std::size_t>* offsets = nullptr) {
     const IniSection found = FindIniSection(file, input.section);
     std::vector<bool> drop(file.size(), false);
     auto dropRange = [&](std::size_t begin, std::size_t end) {
@@ -119,7 +121,9 @@ std::string Untouched(std::string_view file, const Input& input,
     }
     std::string kept;
     for (std::size_t i = 0; i < file.size(); ++i) {
-        if (!drop[i]) kept += file[i];
+        if (drop[i]) continue;
+        kept += file[i];
+        if (offsets) offsets->push_back(i);
     }
     return kept;
 }
@@ -131,9 +135,12 @@ std::string WithoutFinalBreaks(std::string text) {
     return text;
 }
 
-std::string WithoutLastLineEnding(std::string text) {
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
-        text.resize(text.size() - 2);
+// Without its last line ending: a CR and an LF are one CRLF only when they
+// stood together in the file, not when what stood between them was dropped.
+std::string WithoutLastLineEnding(std::string text, const std::vector<std::size_t>& offsets) {
+    const std::size_t size = text.size();
+    if (size >= 2 && text.compare(size - 2, 2, "\r\n") == 0 && offsets[size - 1] == offsets[size - 2] + 1) {
+        text.resize(size - 2);
     } else if (EndsWithLineBreak(text)) {
         text.pop_back();
     }
@@ -158,7 +165,8 @@ std::string CheckIniInvariants(const std::uint8_t* data, std::size_t size) {
     const IniSection before = FindIniSection(file, section);
     const std::vector<std::string> namesBefore = KeyNames(before);
     const bool added = !before.found && FindIniSection(updated, section).found;
-    const std::string untouchedBefore = Untouched(file, input, namesBefore, false);
+    std::vector<std::size_t> offsetsBefore;
+    const std::string untouchedBefore = Untouched(file, input, namesBefore, false, &offsetsBefore);
     const std::string untouchedAfter = Untouched(updated, input, namesBefore, added);
     if (WithoutFinalBreaks(untouchedAfter) != WithoutFinalBreaks(untouchedBefore)) {
         return "bytes outside the touched key lines changed";
@@ -171,7 +179,7 @@ std::string CheckIniInvariants(const std::uint8_t* data, std::size_t size) {
     // line goes with it (an empty line without a line ending has no bytes)
     // and the file ends with the line break before.
     if (!file.empty() && !EndsWithLineBreak(file) && EndsWithLineBreak(updated) &&
-        untouchedAfter != WithoutLastLineEnding(untouchedBefore)) {
+        untouchedAfter != WithoutLastLineEnding(untouchedBefore, offsetsBefore)) {
         return "the update left a line break at an end that had none";
     }
     for (const IniKeyLine& line : before.keys) {
