@@ -5,8 +5,9 @@
 # both with ASan and UBSan, then prints the figures: kills, corrupt files,
 # fuzz executions and findings. The executions are shared among --jobs fuzzer
 # processes (one per processor unless given), each with a seed of its own and
-# the one corpus. Takes about an hour on two processors; not part of the test
-# command. Exits non-zero when anything was found.
+# the one corpus. The fuzzer makes about 500 executions a second per process
+# with inputs up to 4,096 bytes, so on two processors this takes about three
+# hours; not part of the test command. Exits non-zero when anything was found.
 #
 #   tools/soak.sh [--kills N] [--runs N] [--jobs N] [--seed N]
 #
