@@ -25,6 +25,13 @@ run_ctest() {
   local log=build/$preset/ctest.log
   ctest --preset "$preset" "$@" 2>&1 | tee "$log" || status=1
   summary+=("$preset: $(grep -E "tests passed|tests failed" "$log" | tail -n 1 || true)")
+  # ctest keeps every test's output, passed or not, in LastTest.log: the
+  # program starts that Wine ended before they began, and that the dialog
+  # tests therefore made again, are counted there.
+  local restarts
+  restarts=$(grep -c "wine: the new process ended before it started" \
+    "build/$preset/Testing/Temporary/LastTest.log" 2>/dev/null || true)
+  ((${restarts:-0} == 0)) || summary+=("$preset: $restarts program starts failed inside Wine and were made again")
 }
 run_ctest native "$@"
 run_ctest win64 "$@"

@@ -1,5 +1,6 @@
 #include "tests/ui/child_process.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -20,7 +21,30 @@ std::wstring AmbrelExePath() {
     return value == nullptr ? std::wstring() : WindowsPathOf(value);
 }
 
+namespace {
+
+// How often a start that Wine reports as ERROR_INTERNAL_ERROR is tried.
+constexpr int StartAttempts = 3;
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::wstring& exe) {
+    for (int attempt = 1; attempt <= StartAttempts; ++attempt) {
+        if (Start(exe)) return;
+        // Wine's CreateProcessW gives this error, and no other, when the new
+        // process's Unix side ended before Wine's own loader reported it
+        // started: before the program's imports were loaded or any of its
+        // code ran, so nothing of the program under test can be at fault.
+        // Such a start is tried again and written to the log, where
+        // tools/run-tests.sh counts it; any other error fails at once.
+        if (startError_ != ERROR_INTERNAL_ERROR) return;
+        fprintf(stderr, "%s %d of %d\n", WineStartFailureNote, attempt, StartAttempts);
+        fflush(stderr);
+        Sleep(100);
+    }
+}
+
+bool ChildProcess::Start(const std::wstring& exe) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     // CreateProcessW may write into the command line.
@@ -32,8 +56,10 @@ ChildProcess::ChildProcess(const std::wstring& exe) {
                         nullptr, nullptr, &startup, &info_)) {
         startError_ = GetLastError();
         info_ = {};
-        return;
+        return false;
     }
+    startError_ = 0;
+    return true;
 }
 
 ChildProcess::~ChildProcess() {

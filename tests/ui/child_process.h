@@ -16,6 +16,10 @@ std::wstring WindowsPathOf(std::wstring path);
 // The program under test, from AMBREL_EXE.
 std::wstring AmbrelExePath();
 
+// Written to the standard error stream each time Wine ends a new process
+// before it has started (see ChildProcess's constructor).
+constexpr const char* WineStartFailureNote = "wine: the new process ended before it started, attempt";
+
 class ChildProcess {
 public:
     explicit ChildProcess(const std::wstring& exe);
@@ -36,6 +40,8 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
 
 private:
+    bool Start(const std::wstring& exe);
+
     PROCESS_INFORMATION info_ = {};
     DWORD startError_ = 0;
 };

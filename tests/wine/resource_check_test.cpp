@@ -115,7 +115,7 @@ const ExpectedDialog kDialogs[] = {
           L"BSA архивы, которые будут зарегистрированы\n(новые *.bsa файлы в папке Data Files)"},
          {IDC_NEW_ARCHIVES, kListBox, kListBoxStyle, 12, 24, 132, 102, L""},
          {IDC_REMOVED_ARCHIVES, kListBox, kListBoxStyle, 168, 24, 132, 102, L""},
-         {IDC_STATIC, kStatic, kChild | SS_CENTER, 168, 0, 132, 23,
+         {IDC_STATIC, kStatic, kChild | SS_CENTER, 168, 0, 132, 24,
           L"BSA архивы, которые будут удалены из списка\n(files deleted from the Data Files folder)"},
          {IDC_ABOUT, kButton, kChild | BS_PUSHBUTTON | WS_TABSTOP, 252, 138, 50, 14, L"О Программе"},
      }},
