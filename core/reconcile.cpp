@@ -1,10 +1,12 @@
 #include "core/reconcile.h"
 
 #include "core/archive_name_set.h"
+#include "core/install_path.h"
 #include "core/registered_archives.h"
 
-void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSink& removed,
-                    const ArchiveSink& added) {
+std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveList& found,
+                                              const ArchiveSink& removed, const ArchiveSink& added,
+                                              const ArchiveJudge& judge) {
     bool changed = false;
     {
         const ArchiveNameSet foundNames(found.slots);
@@ -26,6 +28,18 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
         }
     }
 
+    std::vector<UnreadableArchive> unreadable;
+    std::vector<bool> leftOut(found.slots.size());
+    if (judge) {
+        for (std::size_t i = 0; i < found.slots.size(); ++i) {
+            if (!found.slots[i]) continue;
+            const ArchiveCheckResult check = judge(*found.slots[i]);
+            if (check.verdict == ArchiveVerdict::Readable) continue;
+            unreadable.push_back({*found.slots[i], check.verdict, check.error, alreadyRegistered[i]});
+            leftOut[i] = !alreadyRegistered[i];
+        }
+    }
+
     std::vector<ArchiveSlot> pending;
     pending.reserve(registered.slots.size() + found.slots.size());
     for (ArchiveSlot& slot : registered.slots) {
@@ -33,7 +47,7 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
     }
     for (std::size_t i = 0; i < found.slots.size(); ++i) {
         ArchiveSlot& slot = found.slots[i];
-        if (!slot || alreadyRegistered[i]) continue;
+        if (!slot || alreadyRegistered[i] || leftOut[i]) continue;
         added(*slot);
         pending.push_back(std::move(slot));
         changed = true;
@@ -41,11 +55,12 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
 
     if (!changed) {
         ReleasePendingList();
-        return;
+        return unreadable;
     }
     if (pending.size() < registered.slots.size()) pending.resize(registered.slots.size());
     PendingList = std::move(pending);
     PendingCount = static_cast<unsigned>(PendingList.size());
+    return unreadable;
 }
 
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added) {
@@ -63,6 +78,10 @@ ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink&
         ReleasePendingList();
         return report;
     }
-    ReconcileLists(registered, found, removed, added);
+    // The scan found names only where the pattern fits, so it is there.
+    const std::string pattern = ComposeDataFilesPattern().value_or(std::string());
+    report.unreadable = ReconcileLists(registered, found, removed, added, [&pattern](const std::string& name) {
+        return CheckArchiveFile(PathOfDataFile(pattern, name));
+    });
     return report;
 }
