@@ -1,5 +1,7 @@
 #include "core/reconcile.h"
 
+#include <algorithm>
+
 #include "core/archive_name_set.h"
 #include "core/install_path.h"
 #include "core/registered_archives.h"
@@ -35,7 +37,7 @@ std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveLi
             if (!found.slots[i]) continue;
             const ArchiveCheckResult check = judge(*found.slots[i]);
             if (check.verdict == ArchiveVerdict::Readable) continue;
-            unreadable.push_back({*found.slots[i], check.verdict, check.error, alreadyRegistered[i]});
+            unreadable.push_back({*found.slots[i], {}, check.verdict, check.error, alreadyRegistered[i]});
             leftOut[i] = !alreadyRegistered[i];
         }
     }
@@ -63,6 +65,25 @@ std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveLi
     return unreadable;
 }
 
+namespace {
+
+// An unreadable archive listed by its short name is named by its long one,
+// which is what the player sees; one left out for its contents needs no new
+// name and leaves the foreign names.
+void TellForeignNamesApart(ReconcileReport& report) {
+    for (UnreadableArchive& archive : report.unreadable) {
+        auto foreign = std::find_if(report.foreignNamed.begin(), report.foreignNamed.end(),
+                                    [&archive](const ForeignNamedArchive& named) {
+                                        return !named.shortName.empty() && named.shortName == archive.name;
+                                    });
+        if (foreign == report.foreignNamed.end()) continue;
+        archive.longName = foreign->longName;
+        if (!archive.staysRegistered) report.foreignNamed.erase(foreign);
+    }
+}
+
+} // namespace
+
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added) {
     ArchiveList registered;
     ArchiveList found;
@@ -83,5 +104,6 @@ ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink&
     report.unreadable = ReconcileLists(registered, found, removed, added, [&pattern](const std::string& name) {
         return CheckArchiveFile(PathOfDataFile(pattern, name));
     });
+    TellForeignNamesApart(report);
     return report;
 }

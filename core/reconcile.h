@@ -18,6 +18,9 @@ using ArchiveJudge = std::function<ArchiveCheckResult(const std::string& name)>;
 // An archive of Data Files that the game cannot read.
 struct UnreadableArchive {
     std::string name;  // as the scan listed it
+    // The long name in UTF-8 when the scan listed it by its short name (the
+    // code page cannot hold the long one); empty otherwise.
+    std::string longName;
     ArchiveVerdict verdict = ArchiveVerdict::Damaged;
     SystemErrorCode error = 0;  // when the verdict is CouldNotRead
     // Already registered, so it stays in the list (the player or another
@@ -53,7 +56,8 @@ std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveLi
                                               const ArchiveJudge& judge = {});
 
 // Reads morrowind.ini and scans Data Files, then reconciles the two,
-// reading the start of each archive that the list will hold. When
+// reading the start of each archive that the list will hold. A new archive
+// left out for its contents is not named again among the foreign names. When
 // either list could not be taken in whole, or the file is UTF-16 text, an
 // update could not be made safely: the pending list is left empty and the
 // report says why.
