@@ -84,6 +84,13 @@ void TellForeignNamesApart(ReconcileReport& report) {
 
 } // namespace
 
+ArchiveJudge JudgeDataFiles() {
+    // The scan finds names only where the pattern fits, so it is there.
+    return [pattern = ComposeDataFilesPattern().value_or(std::string())](const std::string& name) {
+        return CheckArchiveFile(PathOfDataFile(pattern, name));
+    };
+}
+
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added) {
     ArchiveList registered;
     ArchiveList found;
@@ -99,11 +106,7 @@ ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink&
         ReleasePendingList();
         return report;
     }
-    // The scan found names only where the pattern fits, so it is there.
-    const std::string pattern = ComposeDataFilesPattern().value_or(std::string());
-    report.unreadable = ReconcileLists(registered, found, removed, added, [&pattern](const std::string& name) {
-        return CheckArchiveFile(PathOfDataFile(pattern, name));
-    });
+    report.unreadable = ReconcileLists(registered, found, removed, added, JudgeDataFiles());
     TellForeignNamesApart(report);
     return report;
 }

@@ -55,6 +55,10 @@ std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveLi
                                               const ArchiveSink& removed, const ArchiveSink& added,
                                               const ArchiveJudge& judge = {});
 
+// The judge of the archives of Data Files in InstallPath: reads each one's
+// start.
+ArchiveJudge JudgeDataFiles();
+
 // Reads morrowind.ini and scans Data Files, then reconciles the two,
 // reading the start of each archive that the list will hold. A new archive
 // left out for its contents is not named again among the foreign names. When
