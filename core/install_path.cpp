@@ -11,6 +11,8 @@ std::optional<std::string> Fitting(std::string path) {
     return path;
 }
 
+constexpr std::string_view ArchivesWildcard = "*.bsa";
+
 } // namespace
 
 std::optional<std::string> LocateIniFile() {
@@ -18,5 +20,11 @@ std::optional<std::string> LocateIniFile() {
 }
 
 std::optional<std::string> ComposeDataFilesPattern() {
-    return Fitting(PathInFolder(PathInFolder(InstallPath, "Data Files"), "*.bsa"));
+    return Fitting(PathInFolder(PathInFolder(InstallPath, "Data Files"), ArchivesWildcard));
+}
+
+std::string PathOfDataFile(const std::string& pattern, std::string_view name) {
+    std::string path = pattern.substr(0, pattern.size() - ArchivesWildcard.size());
+    path += name;
+    return path;
 }

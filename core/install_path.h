@@ -21,3 +21,8 @@ std::optional<std::string> LocateIniFile();
 // The search pattern for the archives in Data Files of InstallPath; nothing
 // when it would not fit in PathCapacity - 1 characters.
 std::optional<std::string> ComposeDataFilesPattern();
+
+// The path of the entry of Data Files that the search for pattern (as
+// ComposeDataFilesPattern gives it) reported as name: the wildcard replaced
+// by the name, with no further look at the folder.
+std::string PathOfDataFile(const std::string& pattern, std::string_view name);

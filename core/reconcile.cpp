@@ -1,10 +1,14 @@
 #include "core/reconcile.h"
 
+#include <algorithm>
+
 #include "core/archive_name_set.h"
+#include "core/install_path.h"
 #include "core/registered_archives.h"
 
-void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSink& removed,
-                    const ArchiveSink& added) {
+std::vector<UnreadableArchive> ReconcileLists(ArchiveList& registered, ArchiveList& found,
+                                              const ArchiveSink& removed, const ArchiveSink& added,
+                                              const ArchiveJudge& judge) {
     bool changed = false;
     {
         const ArchiveNameSet foundNames(found.slots);
@@ -26,6 +30,18 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
         }
     }
 
+    std::vector<UnreadableArchive> unreadable;
+    std::vector<bool> leftOut(found.slots.size());
+    if (judge) {
+        for (std::size_t i = 0; i < found.slots.size(); ++i) {
+            if (!found.slots[i]) continue;
+            const ArchiveCheckResult check = judge(*found.slots[i]);
+            if (check.verdict == ArchiveVerdict::Readable) continue;
+            unreadable.push_back({*found.slots[i], {}, check.verdict, check.error, alreadyRegistered[i]});
+            leftOut[i] = !alreadyRegistered[i];
+        }
+    }
+
     std::vector<ArchiveSlot> pending;
     pending.reserve(registered.slots.size() + found.slots.size());
     for (ArchiveSlot& slot : registered.slots) {
@@ -33,7 +49,7 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
     }
     for (std::size_t i = 0; i < found.slots.size(); ++i) {
         ArchiveSlot& slot = found.slots[i];
-        if (!slot || alreadyRegistered[i]) continue;
+        if (!slot || alreadyRegistered[i] || leftOut[i]) continue;
         added(*slot);
         pending.push_back(std::move(slot));
         changed = true;
@@ -41,11 +57,38 @@ void ReconcileLists(ArchiveList& registered, ArchiveList& found, const ArchiveSi
 
     if (!changed) {
         ReleasePendingList();
-        return;
+        return unreadable;
     }
     if (pending.size() < registered.slots.size()) pending.resize(registered.slots.size());
     PendingList = std::move(pending);
     PendingCount = static_cast<unsigned>(PendingList.size());
+    return unreadable;
+}
+
+namespace {
+
+// An unreadable archive listed by its short name is named by its long one,
+// which is what the player sees; one left out for its contents needs no new
+// name and leaves the foreign names.
+void TellForeignNamesApart(ReconcileReport& report) {
+    for (UnreadableArchive& archive : report.unreadable) {
+        auto foreign = std::find_if(report.foreignNamed.begin(), report.foreignNamed.end(),
+                                    [&archive](const ForeignNamedArchive& named) {
+                                        return !named.shortName.empty() && named.shortName == archive.name;
+                                    });
+        if (foreign == report.foreignNamed.end()) continue;
+        archive.longName = foreign->longName;
+        if (!archive.staysRegistered) report.foreignNamed.erase(foreign);
+    }
+}
+
+} // namespace
+
+ArchiveJudge JudgeDataFiles() {
+    // The scan finds names only where the pattern fits, so it is there.
+    return [pattern = ComposeDataFilesPattern().value_or(std::string())](const std::string& name) {
+        return CheckArchiveFile(PathOfDataFile(pattern, name));
+    };
 }
 
 ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink& added) {
@@ -63,6 +106,7 @@ ReconcileReport ReconcileArchives(const ArchiveSink& removed, const ArchiveSink&
         ReleasePendingList();
         return report;
     }
-    ReconcileLists(registered, found, removed, added);
+    report.unreadable = ReconcileLists(registered, found, removed, added, JudgeDataFiles());
+    TellForeignNamesApart(report);
     return report;
 }

@@ -3,6 +3,7 @@
 // the game. One implementation per platform; the build picks the file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -67,3 +68,20 @@ struct DataFilesEntry {
 // returns false. A folder that cannot be searched reports nothing.
 void ListDataFilesEntries(const std::string& pattern,
                           const std::function<bool(const DataFilesEntry& entry)>& visit);
+
+enum class FileStartStatus { Read, Folder, Failed };
+
+struct FileStartResult {
+    FileStartStatus status = FileStartStatus::Failed;
+    SystemErrorCode error = 0;  // why, when status is Failed
+};
+
+// Reads a file's start in pieces, for a reader that decides as it goes how
+// much more it needs. take is first called with the file's size and no
+// bytes, then with each piece read, and returns how many bytes it wants
+// next (at most 64 KiB), 0 to stop; a piece holds fewer bytes than asked
+// only where the file ends. The file is opened for reading with full
+// sharing, so that the game or any other program may read, write, rename or
+// delete it meanwhile. A folder at path is reported, not read.
+FileStartResult ReadFileStart(const std::string& path,
+                              const std::function<std::size_t(std::uint64_t size, std::string_view piece)>& take);

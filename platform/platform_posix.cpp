@@ -111,6 +111,16 @@ SystemErrorCode ResolveLinks(const std::string& path, std::string& target) {
     return 0;
 }
 
+struct FileDescriptor {
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd >= 0) close(fd);
+    }
+    const int fd;
+};
+
 SystemErrorCode WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = write(fd, bytes.data(), bytes.size());
@@ -242,4 +252,45 @@ void ListDataFilesEntries(const std::string& pattern,
     for (std::string_view name : names) {
         if (!visit(DataFilesEntry{name, {}, {}})) break;
     }
+}
+
+FileStartResult ReadFileStart(const std::string& path,
+                              const std::function<std::size_t(std::uint64_t size, std::string_view piece)>& take) {
+    FileStartResult result;
+    // Opening never blocks another program here: POSIX has no sharing modes.
+    // Not blocking: a named pipe called *.bsa must not stop the scan.
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK));
+    const int fd = file.fd;
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    struct stat status;
+    if (fstat(fd, &status) != 0) {
+        result.error = errno;
+        return result;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        result.status = FileStartStatus::Folder;
+        return result;
+    }
+    const std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
+    std::string piece;
+    for (std::size_t wanted = take(size, {}); wanted > 0; wanted = take(size, piece)) {
+        piece.resize(wanted);
+        std::size_t filled = 0;
+        while (filled < wanted) {
+            const ssize_t got = read(fd, piece.data() + filled, wanted - filled);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                result.error = errno;
+                return result;
+            }
+            if (got == 0) break;
+            filled += static_cast<std::size_t>(got);
+        }
+        piece.resize(filled);
+    }
+    result.status = FileStartStatus::Read;
+    return result;
 }

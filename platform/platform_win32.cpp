@@ -278,3 +278,44 @@ void ListDataFilesEntries(const std::string& pattern,
     } while (FindNextFileW(search, &entry));
     FindClose(search);
 }
+
+FileStartResult ReadFileStart(const std::string& path,
+                              const std::function<std::size_t(std::uint64_t size, std::string_view piece)>& take) {
+    FileStartResult result;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        result.error = GetLastError();
+        // A folder does not open as a file (access is denied); only then is
+        // it worth asking what the entry is.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            result.status = FileStartStatus::Folder;
+            result.error = 0;
+        }
+        return result;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        result.error = GetLastError();
+        return result;
+    }
+    std::string piece;
+    for (std::size_t wanted = take(static_cast<std::uint64_t>(size.QuadPart), {}); wanted > 0;
+         wanted = take(static_cast<std::uint64_t>(size.QuadPart), piece)) {
+        piece.resize(wanted);
+        DWORD got = 0;
+        for (std::size_t filled = 0; filled < wanted; filled += got) {
+            if (!ReadFile(file.Get(), piece.data() + filled, static_cast<DWORD>(wanted - filled), &got, nullptr)) {
+                result.error = GetLastError();
+                return result;
+            }
+            if (got == 0) {
+                piece.resize(filled);
+                break;
+            }
+        }
+    }
+    result.status = FileStartStatus::Read;
+    return result;
+}

@@ -2,9 +2,10 @@
 # Runs every test: installs what is missing, builds the native, Windows
 # x86_64, Windows i686 and fuzzing (clang) configurations, then runs the
 # native tests, the Windows tests of both builds under Wine (on a display of
-# their own: none is needed) and the INI fuzzer for 30 seconds.
+# their own: none is needed), the INI fuzzer for 30 seconds and the archive
+# check's fuzzer for 15.
 # Extra arguments go to the native and Windows ctest runs, e.g. -L unit or
-# -R ini; the fuzzer then does not run.
+# -R ini; the fuzzers then do not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,7 +37,7 @@ run_ctest() {
 run_ctest native "$@"
 run_ctest win64 "$@"
 run_ctest win32 "$@"
-# The fuzz build runs the native tests too; only the fuzzer is new there.
+# The fuzz build runs the native tests too; only the fuzzers are new there.
 (($#)) || run_ctest fuzz -L fuzz
 
 echo "== summary"

@@ -50,8 +50,10 @@ INT_PTR OnInitDialog(HWND dialog) {
         return TRUE;
     }
     // Before anything else is shown, so that the lists and the message that
-    // all is registered are read knowing which archives the game cannot open.
+    // all is registered are read knowing which archives the game cannot open
+    // or read: first the names, then the contents.
     if (!report.foreignNamed.empty()) ShowForeignNames(dialog, report.foreignNamed);
+    if (!report.unreadable.empty()) ShowUnreadableArchives(dialog, report.unreadable);
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
         EndUnseen(dialog);

@@ -9,9 +9,9 @@
 
 namespace {
 
-// Beyond this many archives the message names only how many more there are,
-// so that it still fits on the screen.
-constexpr std::size_t MaxListedForeignNames = 10;
+// Beyond this many files a message names only how many more there are, so
+// that it still fits on the screen.
+constexpr std::size_t MaxListedFiles = 10;
 
 std::wstring DescribeSystemError(SystemErrorCode error) {
     wchar_t* text = nullptr;
@@ -56,6 +56,41 @@ std::wstring DescribeForeignName(const ForeignNamedArchive& archive) {
     return FormatText(IDS_FOREIGN_NAME_SHORT, {longName, WidenFromCodePage(GetACP(), archive.shortName)});
 }
 
+// The line that says how many more files there are, after a line break;
+// nothing when none are left.
+std::wstring DescribeNotListed(std::size_t count) {
+    if (count == 0) return {};
+    return L'\n' + FormatText(IDS_FOREIGN_NAMES_MORE, {std::to_wstring(count)});
+}
+
+UINT ReasonText(ArchiveVerdict verdict) {
+    switch (verdict) {
+    case ArchiveVerdict::Folder:
+        return IDS_UNREADABLE_FOLDER;
+    case ArchiveVerdict::TooShort:
+        return IDS_UNREADABLE_TOO_SHORT;
+    case ArchiveVerdict::LaterGame:
+        return IDS_UNREADABLE_LATER_GAME;
+    case ArchiveVerdict::NotThisGame:
+        return IDS_UNREADABLE_NOT_THIS_GAME;
+    case ArchiveVerdict::CouldNotRead:
+        return IDS_UNREADABLE_COULD_NOT_READ;
+    case ArchiveVerdict::Damaged:
+    case ArchiveVerdict::Readable:
+        break;
+    }
+    return IDS_UNREADABLE_DAMAGED;
+}
+
+std::wstring DescribeUnreadable(const UnreadableArchive& archive) {
+    const std::wstring reason = archive.verdict == ArchiveVerdict::CouldNotRead
+                                    ? FormatText(IDS_UNREADABLE_COULD_NOT_READ, {DescribeSystemError(archive.error)})
+                                    : LoadText(ReasonText(archive.verdict));
+    const std::wstring name = archive.longName.empty() ? WidenFromCodePage(GetACP(), archive.name)
+                                                       : WidenFromCodePage(CP_UTF8, archive.longName);
+    return FormatText(IDS_UNREADABLE_LINE, {name, reason});
+}
+
 } // namespace
 
 std::wstring LoadText(UINT id) {
@@ -74,14 +109,39 @@ void ShowWriteFailure(HWND owner, SystemErrorCode error) {
 }
 
 void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives) {
-    const std::size_t listed = std::min(archives.size(), MaxListedForeignNames);
+    const std::size_t listed = std::min(archives.size(), MaxListedFiles);
     std::wstring lines;
     for (std::size_t i = 0; i < listed; ++i) {
         if (i > 0) lines += L'\n';
         lines += DescribeForeignName(archives[i]);
     }
-    if (archives.size() > listed) {
-        lines += L'\n' + FormatText(IDS_FOREIGN_NAMES_MORE, {std::to_wstring(archives.size() - listed)});
-    }
+    lines += DescribeNotListed(archives.size() - listed);
     ShowText(owner, FormatText(IDS_FOREIGN_NAMES, {std::to_wstring(GetACP()), lines}), MB_ICONWARNING);
+}
+
+std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& archives) {
+    // The first files in scan order are named, each under its group; each
+    // group says how many more of its own there are.
+    const std::size_t listed = std::min(archives.size(), MaxListedFiles);
+    std::wstring groups;
+    for (const bool stays : {false, true}) {
+        std::wstring lines;
+        std::size_t notListed = 0;
+        for (std::size_t i = 0; i < archives.size(); ++i) {
+            if (archives[i].staysRegistered != stays) continue;
+            if (i < listed) {
+                lines += L'\n' + DescribeUnreadable(archives[i]);
+            } else {
+                ++notListed;
+            }
+        }
+        if (lines.empty() && notListed == 0) continue;
+        if (!groups.empty()) groups += L"\n\n";
+        groups += LoadText(stays ? IDS_UNREADABLE_STAY : IDS_UNREADABLE_LEFT_OUT) + lines + DescribeNotListed(notListed);
+    }
+    return FormatText(IDS_UNREADABLE_ARCHIVES, {groups});
+}
+
+void ShowUnreadableArchives(HWND owner, const std::vector<UnreadableArchive>& archives) {
+    ShowText(owner, DescribeUnreadableArchives(archives), MB_ICONWARNING);
 }

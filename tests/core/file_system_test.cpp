@@ -102,6 +102,53 @@ TEST(FileSystem, UpdateRewritesTheFileInOneGo) {
     EXPECT_EQ(installation.Entries().size(), 2u) << "a temporary file was left behind";
 }
 
+// Entries the game cannot read: new ones are not registered, registered ones
+// stay, and the report names each with its reason.
+TEST(FileSystem, UnreadableArchivesAreLeftOutOrStay) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=gone.bsa\r\nArchive 1=r cut.bsa\r\nArchive 2=r folder.bsa\r\n"
+                              "Archive 3=r good.bsa\r\n");
+    const std::string cut = MakeGameArchive("cut.bsa", 20);
+    const std::string laterGame = std::string("BSA\0\x67\0\0\0\x24\0\0\0", 12) + std::string(64, '\0');
+    for (const char* prefix : {"n ", "r "}) {
+        const std::string p = prefix;
+        installation.AddDataFile(p + "cut.bsa", cut.substr(0, cut.size() - 10));
+        installation.AddDataFolder(p + "folder.bsa");
+        installation.AddDataFile(p + "good.bsa");
+    }
+    installation.AddDataFile("n empty.bsa", "");
+    installation.AddDataFile("n later.bsa", laterGame);
+    installation.AddDataFile("n page.bsa", "<html></html>");
+
+    Outcome outcome;
+    const ReconcileReport report =
+        ReconcileArchives([&](const std::string& name) { outcome.removed.push_back(name); },
+                          [&](const std::string& name) { outcome.added.push_back(name); });
+    EXPECT_EQ(outcome.removed, std::vector<std::string>{"gone.bsa"});
+    EXPECT_EQ(outcome.added, std::vector<std::string>{"n good.bsa"});
+    std::vector<std::string> reported;
+    for (const UnreadableArchive& archive : report.unreadable) {
+        EXPECT_EQ(archive.error, 0u) << archive.name;
+        reported.push_back(archive.name + (archive.staysRegistered ? " stays" : " left out") + " " +
+                           std::to_string(static_cast<int>(archive.verdict)));
+    }
+    auto line = [](const char* name, const char* fate, ArchiveVerdict verdict) {
+        return std::string(name) + " " + fate + " " + std::to_string(static_cast<int>(verdict));
+    };
+    EXPECT_EQ(Sorted(reported), Sorted({line("n cut.bsa", "left out", ArchiveVerdict::Damaged),
+                                        line("n empty.bsa", "left out", ArchiveVerdict::TooShort),
+                                        line("n folder.bsa", "left out", ArchiveVerdict::Folder),
+                                        line("n later.bsa", "left out", ArchiveVerdict::LaterGame),
+                                        line("n page.bsa", "left out", ArchiveVerdict::NotThisGame),
+                                        line("r cut.bsa", "stays", ArchiveVerdict::Damaged),
+                                        line("r folder.bsa", "stays", ArchiveVerdict::Folder)}));
+
+    EXPECT_EQ(WriteArchiveList().status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(),
+              H + "\r\nArchive 0=r cut.bsa\r\nArchive 1=r folder.bsa\r\nArchive 2=r good.bsa\r\n"
+                  "Archive 3=n good.bsa\r\n");
+}
+
 TEST(FileSystem, UpdateCreatesAMissingFile) {
     Installation installation;
     installation.AddDataFile("n.bsa");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/install_path.h"
+#include "game_archive.h"
 
 class Installation {
 public:
@@ -46,9 +47,14 @@ public:
     void WriteIni(const std::string& bytes) const { WriteBytes(IniPath(), bytes); }
     std::string ReadIni() const { return ReadBytes(IniPath()); }
 
-    void AddDataFile(const std::string& name) const {
+    // An archive of the game with a few files, or the bytes given.
+    void AddDataFile(const std::string& name) const { AddDataFile(name, MakeGameArchive(name)); }
+    void AddDataFile(const std::string& name, const std::string& bytes) const {
         std::filesystem::create_directories(PathOf("Data Files"));
-        WriteBytes(PathOf("Data Files") + static_cast<char>(std::filesystem::path::preferred_separator) + name, "");
+        WriteBytes(DataFilePath(name), bytes);
+    }
+    std::string DataFilePath(const std::string& name) const {
+        return PathOf("Data Files") + static_cast<char>(std::filesystem::path::preferred_separator) + name;
     }
     void AddDataFolder(const std::string& name) const {
         std::filesystem::create_directories(PathOf("Data Files/" + name));

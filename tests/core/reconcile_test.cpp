@@ -1,6 +1,7 @@
 // Which names are removed, which are new, and the keys an update writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,78 @@ INSTANTIATE_TEST_SUITE_P(Table, ReconcileCases, testing::ValuesIn(Cases),
                          [](const testing::TestParamInfo<ReconcileCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// With archives the game cannot read among those found.
+struct Unreadable {
+    std::string name;
+    bool staysRegistered;
+    bool operator==(const Unreadable& other) const {
+        return name == other.name && staysRegistered == other.staysRegistered;
+    }
+};
+
+void PrintTo(const Unreadable& u, std::ostream* out) {
+    *out << u.name << (u.staysRegistered ? " (stays)" : " (left out)");
+}
+
+struct JudgedCase {
+    const char* name;
+    Names registered;
+    Names onDisk;
+    Names unreadable;  // the judge's verdict: damaged
+    Names removed;
+    Names added;
+    Slots pending;
+    std::vector<Unreadable> reported;
+};
+
+const JudgedCase JudgedCases[] = {
+    {"new_unreadable_is_left_out", {"k.bsa"}, {"k.bsa", "bad.bsa", "n.bsa"}, {"bad.bsa"}, {}, {"n.bsa"},
+     {"k.bsa", "n.bsa"}, {{"bad.bsa", false}}},
+    {"registered_unreadable_stays", {"bad.bsa", "gone.bsa"}, {"bad.bsa", "n.bsa"}, {"bad.bsa"}, {"gone.bsa"},
+     {"n.bsa"}, {"bad.bsa", "n.bsa"}, {{"bad.bsa", true}}},
+    // Only unreadable archives are new: nothing is to change.
+    {"only_unreadable_new_changes_nothing", {"k.bsa"}, {"x.bsa", "k.bsa", "y.bsa"}, {"x.bsa", "y.bsa"}, {}, {}, {},
+     {{"x.bsa", false}, {"y.bsa", false}}},
+    {"reported_in_scan_order", {"B.BSA"}, {"c.bsa", "b.bsa", "a.bsa"}, {"a.bsa", "b.bsa", "c.bsa"}, {}, {}, {},
+     {{"c.bsa", false}, {"b.bsa", true}, {"a.bsa", false}}},
+};
+
+class JudgedReconcile : public testing::TestWithParam<JudgedCase> {};
+
+TEST_P(JudgedReconcile, UnreadableArchives) {
+    const JudgedCase& c = GetParam();
+    ArchiveList r;
+    ArchiveList f;
+    for (const std::string& name : c.registered) AddArchive(r, name);
+    for (const std::string& name : c.onDisk) AddArchive(f, name);
+    Names removed;
+    Names added;
+    Names judged;
+    const std::vector<UnreadableArchive> unreadable = ReconcileLists(
+        r, f, [&](const std::string& name) { removed.push_back(name); },
+        [&](const std::string& name) { added.push_back(name); },
+        [&](const std::string& name) {
+            judged.push_back(name);
+            const bool bad = std::find(c.unreadable.begin(), c.unreadable.end(), name) != c.unreadable.end();
+            return ArchiveCheckResult{bad ? ArchiveVerdict::Damaged : ArchiveVerdict::Readable, 0};
+        });
+    EXPECT_EQ(removed, c.removed);
+    EXPECT_EQ(added, c.added);
+    EXPECT_EQ(PendingList, c.pending);
+    EXPECT_EQ(PendingCount, c.pending.size());
+    ReleasePendingList();
+    std::vector<Unreadable> reported;
+    for (const UnreadableArchive& archive : unreadable) {
+        EXPECT_EQ(archive.verdict, ArchiveVerdict::Damaged);
+        reported.push_back({archive.name, archive.staysRegistered});
+    }
+    EXPECT_EQ(reported, c.reported);
+    EXPECT_EQ(judged, c.onDisk) << "every archive on disk is one the list holds, and is judged once";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, JudgedReconcile, testing::ValuesIn(JudgedCases),
+                         [](const testing::TestParamInfo<JudgedCase>& info) { return std::string(info.param.name); });
 
 TEST(ReconcileLists, NothingToChangeAtFullCapacity) {
     Names names;

@@ -75,18 +75,6 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 // The program's warning, worded freely; it lists the files.
 const ExpectedMessage ForeignNamesMessage = {L"В именах этих архивов", true, MessageIcon::Warning};
 
-// The line of the message that names the file, or nothing.
-std::wstring LineNaming(const std::wstring& text, const std::wstring& name) {
-    std::wstring::size_type start = 0;
-    for (;;) {
-        const std::wstring::size_type end = text.find(L'\n', start);
-        const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-        if (line.find(name) != std::wstring::npos) return line;
-        if (end == std::wstring::npos) return {};
-        start = end + 1;
-    }
-}
-
 class ForeignNames : public UiCase, public testing::WithParamInterface<ForeignNameCase> {};
 
 TEST_P(ForeignNames, register_only_names_that_name_the_file) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "game_archive.h"
+
 namespace ambrel_test {
 
 namespace {
@@ -130,7 +132,21 @@ void Installation::AddDataFile(std::string_view name) const {
 }
 
 void Installation::AddDataFile(std::wstring_view name) const {
+    AddDataFile(name, MakeGameArchive(ToCp1251(name)));
+}
+
+void Installation::AddDataFile(std::string_view name, std::string_view bytes) const {
+    AddDataFile(FromCp1251(name), bytes);
+}
+
+void Installation::AddDataFolder(std::string_view name) const {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder_ + L"\\Data Files\\" + FromCp1251(name)), ignored);
+}
+
+void Installation::AddDataFile(std::wstring_view name, std::string_view bytes) const {
     std::ofstream out(std::filesystem::path(folder_ + L"\\Data Files\\" + std::wstring(name)), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<Installation::ListedFile> Installation::Listing() const {

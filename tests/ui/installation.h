@@ -30,9 +30,14 @@ public:
     bool SetIniReadOnly(bool readOnly) const;
     bool IniReadOnly() const;
 
+    // An archive of the game with a few files in it.
     void AddDataFile(std::string_view name) const;
     // A name any code page may lack, given as UTF-16.
     void AddDataFile(std::wstring_view name) const;
+    // A file with the bytes given, and a folder.
+    void AddDataFile(std::string_view name, std::string_view bytes) const;
+    void AddDataFile(std::wstring_view name, std::string_view bytes) const;
+    void AddDataFolder(std::string_view name) const;
     struct ListedFile {
         std::wstring name;
         std::wstring shortName;  // the 8.3 name, empty when it has none

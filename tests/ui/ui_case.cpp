@@ -29,6 +29,17 @@ std::string ArchiveKeys(const std::vector<std::string>& names) {
     return ini;
 }
 
+std::wstring LineNaming(const std::wstring& text, const std::wstring& name) {
+    std::wstring::size_type start = 0;
+    for (;;) {
+        const std::wstring::size_type end = text.find(L'\n', start);
+        const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (line.find(name) != std::wstring::npos) return line;
+        if (end == std::wstring::npos) return {};
+        start = end + 1;
+    }
+}
+
 std::string Utf8(const std::wstring& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size > 0 ? size : 1), '\0');

@@ -26,6 +26,9 @@ inline constexpr char ArchivesHeader[] = "[\xC0\xF0\xF5\xE8\xE2\xFB]\r\n";
 std::string ArchiveKeys(std::initializer_list<const char*> names);
 std::string ArchiveKeys(const std::vector<std::string>& names);
 
+// The first line of a message's text that holds name, or nothing.
+std::wstring LineNaming(const std::wstring& text, const std::wstring& name);
+
 // UTF-16 text as UTF-8, for failure messages.
 std::string Utf8(const std::wstring& text);
 

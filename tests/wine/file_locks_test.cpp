@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "core/archive_check.h"
 #include "core/reconcile.h"
 #include "core/registered_archives.h"
 #include "../core/installation.h"
@@ -89,6 +90,49 @@ TEST(ReadOnlyAttribute, IsRespected) {
     EXPECT_EQ(GetFileAttributesA(installation.IniPath().c_str()) & FILE_ATTRIBUTE_READONLY,
               static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     SetFileAttributesA(installation.IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Reading an archive's start never stands in another program's way: while
+// it is open the file can be written, renamed and deleted.
+TEST(ArchiveCheck, LetsOthersWriteRenameAndDeleteMeanwhile) {
+    Installation installation;
+    installation.AddDataFile("a.bsa");
+    const std::string path = installation.DataFilePath("a.bsa");
+    const std::string renamed = installation.DataFilePath("b.bsa");
+    bool tried = false;
+    ReadFileStart(path, [&](std::uint64_t, std::string_view) -> std::size_t {
+        if (tried) return 0;
+        tried = true;
+        HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(writer, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+        EXPECT_TRUE(MoveFileA(path.c_str(), renamed.c_str())) << "error " << GetLastError();
+        EXPECT_TRUE(DeleteFileA(renamed.c_str())) << "error " << GetLastError();
+        return 12;
+    });
+    EXPECT_TRUE(tried);
+}
+
+// An archive that another program holds open and shares with no one, or
+// only with writers, cannot be read: the reason is the system's.
+TEST(ArchiveCheck, LockedArchiveIsReportedWithTheReason) {
+    Installation installation;
+    installation.AddDataFile("a.bsa");
+    const std::string path = installation.DataFilePath("a.bsa");
+    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_WRITE}}) {
+        HANDLE lock = Lock(path, share);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        const ArchiveCheckResult result = CheckArchiveFile(path);
+        CloseHandle(lock);
+        EXPECT_EQ(result.verdict, ArchiveVerdict::CouldNotRead) << "share " << share;
+        EXPECT_EQ(result.error, static_cast<SystemErrorCode>(ERROR_SHARING_VIOLATION)) << "share " << share;
+    }
+    // Held by the game, which lets others read: readable.
+    HANDLE game = Lock(path, FILE_SHARE_READ);
+    ASSERT_NE(game, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CheckArchiveFile(path).verdict, ArchiveVerdict::Readable);
+    CloseHandle(game);
 }
 
 } // namespace

@@ -11,8 +11,13 @@
 #include "core/archive_list.h"
 #include "core/install_path.h"
 #include "core/registered_archives.h"
+#include "game_archive.h"
 
 namespace {
+
+// Each archive is a real one of the game with this many small files, so
+// that checking it reads a directory of a typical size.
+constexpr unsigned FilesPerArchive = 50;
 
 std::string Numbered(const char* format, unsigned number) {
     char name[64];
@@ -94,7 +99,10 @@ BenchmarkInstallation::BenchmarkInstallation(unsigned count) : count_(count) {
         expectedAdded_.push_back(NewName(i));
     }
     std::sort(expectedAdded_.begin(), expectedAdded_.end());
-    for (const std::string& name : onDisk) WriteFile(root_ / "Data Files" / name, "");
+    for (const std::string& name : onDisk) {
+        const bool archive = name.size() > 4 && name.compare(name.size() - 4, 4, ".bsa") == 0;
+        WriteFile(root_ / "Data Files" / name, archive ? MakeGameArchive(name, FilesPerArchive) : "");
+    }
 }
 
 BenchmarkInstallation::~BenchmarkInstallation() {

@@ -2,7 +2,8 @@
 // temporary folder that becomes InstallPath and is removed afterwards.
 //
 // morrowind.ini registers `count` archives and Data Files holds `count`
-// archives (plus morrowind.bsa and a few files that are no archives):
+// archives of the game with 50 files each (plus morrowind.bsa and a few
+// files that are no archives):
 // - every other registered entry names an archive on disk, one in ten of
 //   them in capitals, so half the disk is already registered;
 // - the other entries name archives that are gone, and one in a hundred of

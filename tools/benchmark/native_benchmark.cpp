@@ -1,5 +1,6 @@
 // Times the cycle natively at N = 100, 1,000 and 10,000 registered archives:
-// reading morrowind.ini, scanning Data Files, reconciling, writing, and the
+// reading morrowind.ini, scanning Data Files, checking the archives the list
+// will hold, reconciling, writing, and the
 // whole cycle as the program runs it (with a warm heap and with a cold one),
 // beside the raw floor of the same file operations. Each iteration times only
 // the operation itself (manual time); putting the INI back and preparing the
@@ -134,6 +135,28 @@ void Reconcile(benchmark::State& state) {
     }
 }
 
+// Reading the start of every archive the list will hold, as the
+// reconciliation's judge reads them.
+void Check(benchmark::State& state) {
+    const BenchmarkInstallation& installation = InstallationFor(state);
+    ArchiveList found;
+    ScanDataFiles(found);
+    const ArchiveJudge judge = JudgeDataFiles();
+    Measurement measurement(state);
+    for (auto _ : state) {
+        unsigned readable = 0;
+        measurement.Time([&] {
+            for (const ArchiveSlot& slot : found.slots) {
+                readable += judge(*slot).verdict == ArchiveVerdict::Readable;
+            }
+        });
+        if (readable != installation.Count()) {
+            state.SkipWithError("an archive did not read as built");
+            break;
+        }
+    }
+}
+
 void Write(benchmark::State& state) {
     const BenchmarkInstallation& installation = InstallationFor(state);
     Measurement measurement(state);
@@ -178,6 +201,10 @@ void RunCycle(benchmark::State& state, bool cold) {
 void Cycle(benchmark::State& state) { RunCycle(state, false); }
 void ColdCycle(benchmark::State& state) { RunCycle(state, true); }
 
+std::vector<std::string> ArchivesOf(const BenchmarkInstallation& installation) {
+    return ArchivesAmong(FloorListFolder(installation.DataFilesPath()));
+}
+
 void FloorRead(benchmark::State& state) {
     const BenchmarkInstallation& installation = InstallationFor(state);
     Measurement measurement(state);
@@ -191,6 +218,20 @@ void FloorList(benchmark::State& state) {
     Measurement measurement(state);
     for (auto _ : state) {
         measurement.Time([&] { benchmark::DoNotOptimize(FloorListFolder(installation.DataFilesPath())); });
+    }
+}
+
+void FloorCheck(benchmark::State& state) {
+    const BenchmarkInstallation& installation = InstallationFor(state);
+    const std::vector<std::string> names = ArchivesOf(installation);
+    Measurement measurement(state);
+    for (auto _ : state) {
+        unsigned read = 0;
+        measurement.Time([&] { read = FloorReadArchiveStarts(installation.DataFilesPath(), names); });
+        if (read != names.size()) {
+            state.SkipWithError("an archive could not be read");
+            break;
+        }
     }
 }
 
@@ -217,7 +258,8 @@ void RunFloorCycle(benchmark::State& state, bool cold) {
         bool written = false;
         measurement.Time([&] {
             std::string bytes = FloorReadFile(installation.IniPath());
-            benchmark::DoNotOptimize(FloorListFolder(installation.DataFilesPath()));
+            const std::vector<std::string> listed = FloorListFolder(installation.DataFilesPath());
+            benchmark::DoNotOptimize(FloorReadArchiveStarts(installation.DataFilesPath(), ArchivesAmong(listed)));
             written = FloorReplaceFile(installation.IniPath(), bytes);
         });
         if (!written) {
@@ -247,12 +289,14 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(Read)->Apply(Sizes);
 BENCHMARK(Scan)->Apply(Sizes);
+BENCHMARK(Check)->Apply(Sizes);
 BENCHMARK(Reconcile)->Apply(Sizes);
 BENCHMARK(Write)->Apply(Sizes);
 BENCHMARK(Cycle)->Apply(Sizes);
 BENCHMARK(ColdCycle)->Apply(Sizes);
 BENCHMARK(FloorRead)->Apply(Sizes);
 BENCHMARK(FloorList)->Apply(Sizes);
+BENCHMARK(FloorCheck)->Apply(Sizes);
 BENCHMARK(FloorWrite)->Apply(Sizes);
 BENCHMARK(FloorCycle)->Apply(Sizes);
 BENCHMARK(ColdFloorCycle)->Apply(Sizes);

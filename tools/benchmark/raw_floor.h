@@ -16,6 +16,15 @@ std::string FloorReadFile(const std::string& path);
 // them (natively every entry, on Windows the search for "*.bsa").
 std::vector<std::string> FloorListFolder(const std::string& folder);
 
+// The archives among the names of a folder's entries, morrowind.bsa left
+// out: the ones the check reads.
+std::vector<std::string> ArchivesAmong(const std::vector<std::string>& names);
+
+// Reads each named file's header and, as far as the file holds them, the
+// records its header counts, through the program's own file function; no
+// check of what is read. Returns how many files it read.
+unsigned FloorReadArchiveStarts(const std::string& folder, const std::vector<std::string>& names);
+
 // Replaces the file with the bytes as the program does (ReplaceFileContents:
 // a temporary file beside it, flushed, moved over it). Returns whether it
 // worked.
