@@ -30,3 +30,17 @@
 #define IDS_FOREIGN_NAME_SHORT  209
 #define IDS_FOREIGN_NAME_LEFT_OUT 210
 #define IDS_FOREIGN_NAMES_MORE  211
+
+/* Strings of the run from the command line */
+#define IDS_USAGE               230
+#define IDS_BAD_ARGUMENTS       231
+#define IDS_GAME_FOLDER_MISSING 232
+#define IDS_GAME_FOLDER_NOT_GAME 233
+#define IDS_GAME_FOLDER_UNUSABLE 234
+#define IDS_REPORT_FOLDER       235
+#define IDS_REPORT_WILL_ADD     236
+#define IDS_REPORT_WILL_REMOVE  237
+#define IDS_REPORT_WILL_COUNTS  238
+#define IDS_REPORT_ADDED        239
+#define IDS_REPORT_REMOVED      240
+#define IDS_REPORT_COUNTS       241

@@ -88,7 +88,7 @@ TEST_P(LookUpInstallationCases, FindsOnlyUsablePaths) {
     }
     if (c.setValue) SetInstalledPath(c.type, c.bytes);
 
-    EXPECT_EQ(LookUpInstallation(), c.found);
+    EXPECT_EQ(LookUpRegisteredInstallation(), c.found);
     EXPECT_EQ(InstallPath, c.installPath);
 }
 
@@ -119,7 +119,7 @@ TEST(LookUpInstallation, IgnoresTheKeyInThe64BitView) {
               ERROR_SUCCESS);
     RegCloseKey(key);
 
-    EXPECT_FALSE(LookUpInstallation());
+    EXPECT_FALSE(LookUpRegisteredInstallation());
     EXPECT_EQ(InstallPath, "");
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, KeyPath, KEY_WOW64_64KEY, 0);
 }
