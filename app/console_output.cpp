@@ -11,6 +11,13 @@ bool IsUsable(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
+// Whether the handle leads somewhere. A windowed program may inherit a
+// console's handle values without being attached to that console (Windows 7
+// hands them down): the system knows no file behind them.
+bool LeadsSomewhere(HANDLE handle) {
+    return IsUsable(handle) && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != FALSE;
@@ -31,12 +38,13 @@ std::wstring AsLines(std::wstring_view text) {
 } // namespace
 
 ConsoleOutput::ConsoleOutput() {
-    // A handle that the parent passed down is a redirection (or the console
-    // itself): it is used as it is.
+    // A handle that the parent passed down is a redirection to a file, a
+    // pipe or a device (NUL, or a terminal under Wine), or the console
+    // itself: it is used as it is.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (IsUsable(out)) out_ = {out, IsConsole(out)};
-    if (IsUsable(error)) error_ = {error, IsConsole(error)};
+    if (LeadsSomewhere(out)) out_ = {out, IsConsole(out)};
+    if (LeadsSomewhere(error)) error_ = {error, IsConsole(error)};
     if (out_.handle != nullptr && error_.handle != nullptr) return;
 
     // A windowed program started from a console is not given it: it joins
