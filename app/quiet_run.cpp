@@ -1,5 +1,6 @@
 #include "app/quiet_run.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -31,17 +31,18 @@ struct WindowSearch {
     bool found;
 };
 
+BOOL CALLBACK NoteWindowOf(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) search->found = true;
+    return !search->found;
+}
+
+// Any top-level window of the process, visible or not.
 bool HasWindow(DWORD processId) {
     WindowSearch search = {processId, false};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<WindowSearch*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId) s->found = true;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(NoteWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
