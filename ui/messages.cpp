@@ -28,12 +28,8 @@ std::wstring DescribeSystemError(SystemErrorCode error) {
     return description;
 }
 
-void ShowText(HWND owner, const std::wstring& text, UINT icon) {
-    MessageBoxW(owner, text.c_str(), LoadText(IDS_PROGRAM_TITLE).c_str(), MB_OK | icon);
-}
+} // namespace
 
-// The text with each "%s" replaced by the next argument. An argument left
-// without a slot follows at the end, after a blank line.
 std::wstring FormatText(UINT id, std::initializer_list<std::wstring_view> arguments) {
     std::wstring text = LoadText(id);
     std::wstring::size_type from = 0;
@@ -49,6 +45,8 @@ std::wstring FormatText(UINT id, std::initializer_list<std::wstring_view> argume
     }
     return text;
 }
+
+namespace {
 
 std::wstring DescribeForeignName(const ForeignNamedArchive& archive) {
     const std::wstring longName = WidenFromCodePage(CP_UTF8, archive.longName);
@@ -100,29 +98,41 @@ std::wstring LoadText(UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
+void ShowText(HWND owner, const std::wstring& text, UINT icon) {
+    MessageBoxW(owner, text.c_str(), LoadText(IDS_PROGRAM_TITLE).c_str(), MB_OK | icon);
+}
+
 void ShowMessage(HWND owner, UINT textId, UINT icon) {
     ShowText(owner, LoadText(textId), icon);
 }
 
-void ShowWriteFailure(HWND owner, SystemErrorCode error) {
-    ShowText(owner, FormatText(IDS_WRITE_FAILED, {DescribeSystemError(error)}), MB_ICONERROR);
+std::wstring DescribeWriteFailure(SystemErrorCode error) {
+    return FormatText(IDS_WRITE_FAILED, {DescribeSystemError(error)});
 }
 
-void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives) {
-    const std::size_t listed = std::min(archives.size(), MaxListedFiles);
+void ShowWriteFailure(HWND owner, SystemErrorCode error) {
+    ShowText(owner, DescribeWriteFailure(error), MB_ICONERROR);
+}
+
+std::wstring DescribeForeignNames(const std::vector<ForeignNamedArchive>& archives, std::size_t maxListed) {
+    const std::size_t listed = std::min(archives.size(), maxListed);
     std::wstring lines;
     for (std::size_t i = 0; i < listed; ++i) {
         if (i > 0) lines += L'\n';
         lines += DescribeForeignName(archives[i]);
     }
     lines += DescribeNotListed(archives.size() - listed);
-    ShowText(owner, FormatText(IDS_FOREIGN_NAMES, {std::to_wstring(GetACP()), lines}), MB_ICONWARNING);
+    return FormatText(IDS_FOREIGN_NAMES, {std::to_wstring(GetACP()), lines});
 }
 
-std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& archives) {
+void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives) {
+    ShowText(owner, DescribeForeignNames(archives, MaxListedFiles), MB_ICONWARNING);
+}
+
+std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& archives, std::size_t maxListed) {
     // The first files in scan order are named, each under its group; each
     // group says how many more of its own there are.
-    const std::size_t listed = std::min(archives.size(), MaxListedFiles);
+    const std::size_t listed = std::min(archives.size(), maxListed);
     std::wstring groups;
     for (const bool stays : {false, true}) {
         std::wstring lines;
@@ -143,5 +153,5 @@ std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& ar
 }
 
 void ShowUnreadableArchives(HWND owner, const std::vector<UnreadableArchive>& archives) {
-    ShowText(owner, DescribeUnreadableArchives(archives), MB_ICONWARNING);
+    ShowText(owner, DescribeUnreadableArchives(archives, MaxListedFiles), MB_ICONWARNING);
 }

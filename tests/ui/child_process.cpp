@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace ambrel_test {
 
@@ -28,38 +27,35 @@ constexpr int StartAttempts = 3;
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::wstring& exe) {
-    for (int attempt = 1; attempt <= StartAttempts; ++attempt) {
-        if (Start(exe)) return;
+DWORD StartProgram(const std::wstring& exe, const std::wstring& arguments, STARTUPINFOW& startup,
+                   bool inheritHandles, PROCESS_INFORMATION& process) {
+    for (int attempt = 1;; ++attempt) {
+        // CreateProcessW may write into the command line.
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!arguments.empty()) commandLine += L" " + arguments;
+        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, inheritHandles, 0, nullptr,
+                           nullptr, &startup, &process)) {
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        process = {};
         // Wine's CreateProcessW gives this error, and no other, when the new
         // process's Unix side ended before Wine's own loader reported it
         // started: before the program's imports were loaded or any of its
         // code ran, so nothing of the program under test can be at fault.
         // Such a start is tried again and written to the log, where
         // tools/run-tests.sh counts it; any other error fails at once.
-        if (startError_ != ERROR_INTERNAL_ERROR) return;
+        if (error != ERROR_INTERNAL_ERROR || attempt == StartAttempts) return error;
         fprintf(stderr, "%s %d of %d\n", WineStartFailureNote, attempt, StartAttempts);
         fflush(stderr);
         Sleep(100);
     }
 }
 
-bool ChildProcess::Start(const std::wstring& exe) {
+ChildProcess::ChildProcess(const std::wstring& exe) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    // CreateProcessW may write into the command line.
-    std::vector<wchar_t> commandLine(exe.begin(), exe.end());
-    commandLine.insert(commandLine.begin(), L'"');
-    commandLine.push_back(L'"');
-    commandLine.push_back(L'\0');
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &info_)) {
-        startError_ = GetLastError();
-        info_ = {};
-        return false;
-    }
-    startError_ = 0;
-    return true;
+    startError_ = StartProgram(exe, L"", startup, false, info_);
 }
 
 ChildProcess::~ChildProcess() {

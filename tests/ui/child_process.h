@@ -17,8 +17,13 @@ std::wstring WindowsPathOf(std::wstring path);
 std::wstring AmbrelExePath();
 
 // Written to the standard error stream each time Wine ends a new process
-// before it has started (see ChildProcess's constructor).
+// before it has started (see StartProgram).
 constexpr const char* WineStartFailureNote = "wine: the new process ended before it started, attempt";
+
+// Starts exe with the arguments (after its quoted path) and the startup
+// information given; returns 0, or the error of the last attempt.
+DWORD StartProgram(const std::wstring& exe, const std::wstring& arguments, STARTUPINFOW& startup,
+                   bool inheritHandles, PROCESS_INFORMATION& process);
 
 class ChildProcess {
 public:
@@ -40,8 +45,6 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
 
 private:
-    bool Start(const std::wstring& exe);
-
     PROCESS_INFORMATION info_ = {};
     DWORD startError_ = 0;
 };

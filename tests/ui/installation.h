@@ -21,6 +21,8 @@ public:
 
     // False when the folder could not be made or registered.
     bool Ready() const { return ready_; }
+    // The installation's folder, as Windows names it.
+    const std::wstring& Folder() const { return folder_; }
 
     void WriteIni(std::string_view bytes) const;
     // Nothing when the file is missing.

@@ -1,8 +1,12 @@
-// Finding the installation in the registry: every value that cannot give
-// usable paths counts as no installation.
+// Finding the installation in the registry (every value that cannot give
+// usable paths counts as no installation) and in a folder named on the
+// command line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -88,7 +92,7 @@ TEST_P(LookUpInstallationCases, FindsOnlyUsablePaths) {
     }
     if (c.setValue) SetInstalledPath(c.type, c.bytes);
 
-    EXPECT_EQ(LookUpInstallation(), c.found);
+    EXPECT_EQ(LookUpRegisteredInstallation(), c.found);
     EXPECT_EQ(InstallPath, c.installPath);
 }
 
@@ -119,9 +123,88 @@ TEST(LookUpInstallation, IgnoresTheKeyInThe64BitView) {
               ERROR_SUCCESS);
     RegCloseKey(key);
 
-    EXPECT_FALSE(LookUpInstallation());
+    EXPECT_FALSE(LookUpRegisteredInstallation());
     EXPECT_EQ(InstallPath, "");
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, KeyPath, KEY_WOW64_64KEY, 0);
 }
+
+} // namespace
+
+namespace {
+
+// A folder given on the command line: resolved against the current folder,
+// used only when it exists and holds the game's file or folder, and spelt in
+// the ANSI code page (1252 here).
+struct GivenFolderCase {
+    const char* name;
+    std::vector<std::wstring> entries;  // made inside; a name ending in '\' is a folder
+    std::wstring given;                 // relative to the scratch folder
+    LookupStatus status;
+    std::wstring installPath;           // when found, relative to the scratch folder
+};
+
+const GivenFolderCase GivenFolderCases[] = {
+    {"data_files_only", {L"game\\", L"game\\Data Files\\"}, L"game", LookupStatus::Found, L"game"},
+    {"ini_only", {L"game\\", L"game\\morrowind.ini"}, L"game", LookupStatus::Found, L"game"},
+    {"other_letter_case", {L"game\\", L"game\\DATA FILES\\"}, L"GAME", LookupStatus::Found, L"GAME"},
+    {"trailing_separator_is_kept", {L"game\\", L"game\\morrowind.ini"}, L"game\\", LookupStatus::Found, L"game\\"},
+    {"dot_parts_resolved", {L"game\\", L"game\\morrowind.ini"}, L"x\\..\\game", LookupStatus::Found, L"game"},
+    {"missing", {}, L"game", LookupStatus::FolderMissing, L""},
+    {"a_file", {L"game"}, L"game", LookupStatus::FolderMissing, L""},
+    {"neither_ini_nor_data_files", {L"game\\", L"game\\Morrowind.exe"}, L"game", LookupStatus::NotAnInstallation,
+     L""},
+    {"ini_that_is_a_folder", {L"game\\", L"game\\morrowind.ini\\"}, L"game", LookupStatus::NotAnInstallation, L""},
+    {"letters_the_code_page_lacks", {L"\u0418\u0433\u0440\u0430\\", L"\u0418\u0433\u0440\u0430\\Data Files\\"},
+     L"\u0418\u0433\u0440\u0430", LookupStatus::FolderUnusable, L""},
+};
+
+std::string Ansi(const std::wstring& text) {
+    std::string bytes(text.size() * 2 + 1, '\0');
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(size > 0 ? size : 0));
+    return bytes;
+}
+
+class LookUpInstallationInCases : public testing::TestWithParam<GivenFolderCase> {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH + 1];
+        ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+        scratch_ = std::wstring(temp) + L"ambrel-lookup-" + std::to_wstring(GetCurrentProcessId());
+        std::filesystem::remove_all(scratch_);
+        ASSERT_TRUE(std::filesystem::create_directories(scratch_));
+        ASSERT_TRUE(GetCurrentDirectoryW(MAX_PATH + 1, previous_));
+        ASSERT_TRUE(SetCurrentDirectoryW(scratch_.c_str()));
+    }
+    void TearDown() override {
+        SetCurrentDirectoryW(previous_);
+        std::error_code ignored;
+        std::filesystem::remove_all(scratch_, ignored);
+        InstallPath.clear();
+    }
+
+    std::wstring scratch_;
+    wchar_t previous_[MAX_PATH + 1] = {};
+};
+
+TEST_P(LookUpInstallationInCases, UsesOnlyAnInstallation) {
+    const GivenFolderCase& c = GetParam();
+    for (const std::wstring& entry : c.entries) {
+        const std::filesystem::path path = scratch_ + L"\\" + entry;
+        if (entry.back() == L'\\') {
+            ASSERT_TRUE(std::filesystem::create_directories(path));
+        } else {
+            std::ofstream created(path);
+        }
+    }
+    EXPECT_EQ(LookUpInstallationIn(c.given), c.status);
+    EXPECT_EQ(InstallPath, c.installPath.empty() ? "" : Ansi(scratch_ + L"\\" + c.installPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LookUpInstallationInCases, testing::ValuesIn(GivenFolderCases),
+                         [](const testing::TestParamInfo<GivenFolderCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -231,6 +231,18 @@ TEST_F(ResourceCheck, format_texts_take_their_strings) {
         {IDS_FOREIGN_NAME_SHORT, 2}, // the long name, the short name
         {IDS_FOREIGN_NAME_LEFT_OUT, 1},
         {IDS_FOREIGN_NAMES_MORE, 1},
+        {IDS_USAGE, 0},
+        {IDS_BAD_ARGUMENTS, 0},
+        {IDS_GAME_FOLDER_MISSING, 1},   // the folder
+        {IDS_GAME_FOLDER_NOT_GAME, 1},
+        {IDS_GAME_FOLDER_UNUSABLE, 2},  // the folder, the code page
+        {IDS_REPORT_FOLDER, 1},
+        {IDS_REPORT_WILL_ADD, 1},       // a name
+        {IDS_REPORT_WILL_REMOVE, 1},
+        {IDS_REPORT_ADDED, 1},
+        {IDS_REPORT_REMOVED, 1},
+        {IDS_REPORT_WILL_COUNTS, 2},    // registered, removed
+        {IDS_REPORT_COUNTS, 2},
     };
     for (const auto& [id, slots] : kFormats) {
         SCOPED_TRACE("string " + std::to_string(id));
