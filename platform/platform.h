@@ -53,7 +53,8 @@ void SetWriteFaultHook(WriteFaultHook hook);
 // archives through the 8-bit file functions: in the system's 8-bit code page.
 struct DataFilesEntry {
     // The long name in that code page, when the code page holds every
-    // character of it; empty otherwise.
+    // character of it in at most 255 bytes (what a key's value holds);
+    // empty otherwise.
     std::string_view name;
     // Only when name is empty: the long name in UTF-8, to show to the user,
     // and the short 8.3 name in the code page, empty when the entry has none
