@@ -22,6 +22,10 @@ public:
     // False when the folder could not be made or registered.
     bool Ready() const { return ready_; }
 
+    // The installation folder, and its morrowind.ini.
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring IniPath() const { return PathOf("morrowind.ini"); }
+
     void WriteIni(std::string_view bytes) const;
     // Nothing when the file is missing.
     std::optional<std::string> ReadIni() const;
