@@ -38,7 +38,9 @@ bool SpellInCodePage(UINT codePage, std::wstring_view name, std::string& spelled
 }
 
 DataFilesEntry AnsiEntryNamer::Name(const wchar_t* longName, const wchar_t* shortName) {
-    if (SpellInCodePage(codePage_, longName, name_)) return DataFilesEntry{name_, {}, {}};
+    if (SpellInCodePage(codePage_, longName, name_) && name_.size() <= LongestAnsiName) {
+        return DataFilesEntry{name_, {}, {}};
+    }
     // Only shown to the user: what UTF-8 cannot hold shows as U+FFFD.
     Convert(CP_UTF8, 0, longName, foreignName_, nullptr);
     SpellInCodePage(codePage_, shortName, shortName_);

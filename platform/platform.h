@@ -33,19 +33,22 @@ FileReadResult ReadWholeFile(const std::string& path);
 
 // Replaces the file at path, or creates it, with the bytes in one step: they
 // go to a temporary file in the same folder, which is flushed and then moved
-// over the original. When path is a symbolic link, the file it points to is
-// the one replaced, so the link stays; a link to a missing file is not
-// followed and not replaced (ERROR_FILE_NOT_FOUND / ENOENT). The new file
-// keeps the old one's attributes (hidden, system), creation time and access
-// rights. A file marked read-only is not replaced. Temporary files that an
-// earlier, interrupted replacement of the same file left beside it, and
-// that no process holds open, are removed. Returns 0 on success; otherwise
-// the original is untouched, the temporary file is gone, and the result says
-// why.
+// over the original while it is still open. A file is replaced where it
+// stands, through path as given, whatever links lead to its folder; only
+// when path is itself a symbolic link is the file it points to the one
+// replaced, so the link stays; a link to a missing file is not followed and
+// not replaced (ERROR_FILE_NOT_FOUND / ENOENT). The new file keeps the old
+// one's attributes (hidden, system) and, at best, its creation time and the
+// access rights set on the file itself, never granting more than they did;
+// an update never fails over these. A file marked read-only is not
+// replaced. Temporary files that an earlier, interrupted replacement of the
+// same file left beside it, and that no process holds open, are removed.
+// Returns 0 on success; otherwise the original is untouched, the temporary
+// file is gone, and the result says why.
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // The steps of ReplaceFileContents, so tests can make each one fail.
-enum class WriteStep { CreateTemporary, Write, Flush, Close, Replace };
+enum class WriteStep { CreateTemporary, Write, Flush, Replace };
 // Returns the error to fail the step with, or 0 to let it run.
 using WriteFaultHook = SystemErrorCode (*)(WriteStep);
 void SetWriteFaultHook(WriteFaultHook hook);
@@ -54,7 +57,8 @@ void SetWriteFaultHook(WriteFaultHook hook);
 // archives through the 8-bit file functions: in the system's 8-bit code page.
 struct DataFilesEntry {
     // The long name in that code page, when the code page holds every
-    // character of it; empty otherwise.
+    // character of it in at most 255 bytes (what a key's value holds);
+    // empty otherwise.
     std::string_view name;
     // Only when name is empty: the long name in UTF-8, to show to the user,
     // and the short 8.3 name in the code page, empty when the entry has none

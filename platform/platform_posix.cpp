@@ -96,6 +96,22 @@ void RemoveLeftoversBeside(const std::string& target) {
     }
 }
 
+// Creates a new temporary file beside target and locks it; returns its
+// descriptor, or -1 with errno set. Another update's clean-up may take the
+// file in the moment before the lock (the name is then gone): a new one is
+// made.
+int CreateLockedTemporaryBeside(const std::string& target, std::string& temporary) {
+    for (int attempt = 0;; ++attempt) {
+        temporary = target + std::string(TemporaryMark) + std::string(TemporaryUniqueLength, 'X');
+        int fd = mkstemp(temporary.data());
+        if (fd < 0) return -1;
+        flock(fd, LOCK_EX);  // a file system without locks leaves the file unprotected, as before
+        struct stat status;
+        if (fstat(fd, &status) != 0 || status.st_nlink > 0 || attempt >= 100) return fd;
+        close(fd);
+    }
+}
+
 // The file that path names, symbolic links followed: the path itself when
 // it is no link. A link to a missing file gives ENOENT: it is neither
 // followed nor replaced.
@@ -120,6 +136,17 @@ struct FileDescriptor {
     }
     const int fd;
 };
+
+// Gives the new file, open as fd, the old one's owner (when there was an old
+// one) and mode, at best: only root may give a file away, and where the
+// mode cannot be set the file keeps mkstemp's 0600, which grants no one
+// more than before. An update never fails over them.
+void KeepOwnerAndMode(int fd, const struct stat* old, mode_t mode) {
+    if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // The file stays the writer's.
+    }
+    fchmod(fd, mode);
+}
 
 SystemErrorCode WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -193,29 +220,24 @@ SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view by
     }
     RemoveLeftoversBeside(target);
 
-    std::string temporary = target + std::string(TemporaryMark) + std::string(TemporaryUniqueLength, 'X');
     if (SystemErrorCode error = InjectedFault(WriteStep::CreateTemporary)) return error;
-    int fd = mkstemp(temporary.data());
+    std::string temporary;
+    int fd = CreateLockedTemporaryBeside(target, temporary);
     if (fd < 0) return errno;
-    flock(fd, LOCK_EX);
 
+    // The lock is held until the file is in place, so that another update's
+    // clean-up cannot take it for a leftover in between.
     SystemErrorCode error = InjectedFault(WriteStep::Write);
     if (!error) error = WriteAll(fd, bytes);
-    if (!error && exists && fchown(fd, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) error = errno;
-    if (!error && fchmod(fd, mode) != 0) error = errno;
+    if (!error) KeepOwnerAndMode(fd, exists ? &existing : nullptr, mode);
     if (!error) error = InjectedFault(WriteStep::Flush);
     if (!error && fsync(fd) != 0) error = errno;
-    SystemErrorCode closeError = InjectedFault(WriteStep::Close);
-    if (close(fd) != 0 && !closeError) closeError = errno;
-    if (!error) error = closeError;
     if (!error) error = InjectedFault(WriteStep::Replace);
     if (!error && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
-    if (error) {
-        unlink(temporary.c_str());
-        return error;
-    }
-    SyncFolderOf(target);  // the rename has happened; a failed folder sync changes nothing
-    return 0;
+    if (error) unlink(temporary.c_str());
+    close(fd);  // after the fsync, closing reports nothing about the bytes
+    if (!error) SyncFolderOf(target);  // the rename has happened; a failed folder sync changes nothing
+    return error;
 }
 
 void SetWriteFaultHook(WriteFaultHook hook) {

@@ -1,12 +1,21 @@
-// Windows: the ANSI file functions and the platform's file search.
+// Windows: the file functions and the platform's file search. Paths come in
+// the ANSI code page, as the game's 8-bit functions take them; a file is
+// read through the 8-bit functions like the game reads it, and replaced
+// through the wide ones, from the path widened as the 8-bit functions widen
+// it, so that no path a link leads to needs a spelling in the code page.
 #include "platform/platform.h"
 
+#include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <windows.h>
 
 #include "platform/ansi_names_win32.h"
+#include "platform/replace_file_win32.h"
 
 const SystemErrorCode PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
@@ -49,40 +58,83 @@ private:
 
 // Temporary files are named "<file>.ambrel-<process>-<attempt>.tmp", a
 // pattern no other program uses, so that leftovers can be recognised.
-constexpr std::string_view TemporaryMark = ".ambrel-";
-constexpr std::string_view TemporaryExtension = ".tmp";
+constexpr std::wstring_view TemporaryMark = L".ambrel-";
+constexpr std::wstring_view TemporaryExtension = L".tmp";
 
-bool IsDigits(std::string_view text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool IsDigits(std::wstring_view text) {
+    return !text.empty() && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
 }
 
-// File names compare without regard to ASCII case (_strnicmp in the "C"
-// locale, which the program never changes).
-bool HasPrefixIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && _strnicmp(text.data(), prefix.data(), prefix.size()) == 0;
+// File names compare without regard to case, as the file system compares
+// them.
+bool HasPrefixIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() &&
+           CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Where the name of the file that path names starts.
+std::size_t NameStart(std::wstring_view path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring_view::npos ? 0 : separator + 1;
 }
 
 // Whether name is one that CreateTemporaryBeside gives a temporary file of
 // the file called target.
-bool IsTemporaryNameOf(std::string_view name, std::string_view target) {
-    const std::string prefix = std::string(target) + std::string(TemporaryMark);
+bool IsTemporaryNameOf(std::wstring_view name, std::wstring_view target) {
+    const std::wstring prefix = std::wstring(target) + std::wstring(TemporaryMark);
     if (!HasPrefixIgnoringCase(name, prefix) || name.size() < prefix.size() + TemporaryExtension.size() ||
         !HasPrefixIgnoringCase(name.substr(name.size() - TemporaryExtension.size()), TemporaryExtension)) {
         return false;
     }
-    std::string_view numbers = name.substr(prefix.size(), name.size() - prefix.size() - TemporaryExtension.size());
-    const std::size_t dash = numbers.find('-');
-    return dash != std::string_view::npos && IsDigits(numbers.substr(0, dash)) &&
+    std::wstring_view numbers = name.substr(prefix.size(), name.size() - prefix.size() - TemporaryExtension.size());
+    const std::size_t dash = numbers.find(L'-');
+    return dash != std::wstring_view::npos && IsDigits(numbers.substr(0, dash)) &&
            IsDigits(numbers.substr(dash + 1));
 }
 
-// Creates a new temporary file beside path, under a name no other file has.
-HANDLE CreateTemporaryBeside(const std::string& path, DWORD attributes, std::string& temporary) {
+// Under Wine a file's access rights are its Unix mode.
+bool RightsAreUnixMode() {
+    static const bool underWine =
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name") != nullptr;
+    return underWine;
+}
+
+// The access list the file at path is to keep through its replacement (see
+// AccessListToKeep); empty when there is none or it cannot be read.
+std::vector<unsigned char> AccessListOf(const std::wstring& path) {
+    DWORD size = 0;
+    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<unsigned char> descriptor(size);
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size)) return {};
+    return AccessListToKeep(descriptor.data(), RightsAreUnixMode());
+}
+
+HANDLE CreateNewFile(const std::wstring& path, DWORD attributes, std::vector<unsigned char>& accessList) {
+    SECURITY_ATTRIBUTES security{sizeof security, accessList.data(), FALSE};
+    // Never WRITE_DAC: the list goes with the creation, which needs no right
+    // to change it. DELETE lets the file be renamed and deleted through this
+    // handle, whatever the list it was created with says.
+    return CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, accessList.empty() ? nullptr : &security,
+                       CREATE_NEW, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Creates a new temporary file beside path, under a name no other file has,
+// with accessList when the system takes it; when it does not, accessList is
+// cleared and the file is created without one: rights are kept at best.
+HANDLE CreateTemporaryBeside(const std::wstring& path, DWORD attributes, std::vector<unsigned char>& accessList,
+                             std::wstring& temporary) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporary = path + std::string(TemporaryMark) + std::to_string(GetCurrentProcessId()) + "-" +
-                    std::to_string(attempt) + std::string(TemporaryExtension);
-        HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
-                                    attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+        temporary = path + std::wstring(TemporaryMark) + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + std::wstring(TemporaryExtension);
+        HANDLE handle = CreateNewFile(temporary, attributes, accessList);
+        if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS && !accessList.empty()) {
+            accessList.clear();
+            handle = CreateNewFile(temporary, attributes, accessList);
+        }
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
     }
     return INVALID_HANDLE_VALUE;
@@ -90,78 +142,134 @@ HANDLE CreateTemporaryBeside(const std::string& path, DWORD attributes, std::str
 
 // Removes the temporary files that interrupted replacements of target left
 // beside it. A file some process still holds open (as a replacement in
-// progress holds its own) cannot be deleted and is left alone.
-void RemoveLeftoversBeside(const std::string& target) {
-    const std::size_t nameStart = target.find_last_of('\\') + 1;
-    const std::string folder = target.substr(0, nameStart);
-    const std::string_view name = std::string_view(target).substr(nameStart);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((target + std::string(TemporaryMark) + "*").c_str(), &entry);
+// progress holds its own, until it has moved it into place) cannot be
+// deleted and is left alone.
+void RemoveLeftoversBeside(const std::wstring& target) {
+    const std::size_t nameStart = NameStart(target);
+    const std::wstring folder = target.substr(0, nameStart);
+    const std::wstring_view name = std::wstring_view(target).substr(nameStart);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((target + std::wstring(TemporaryMark) + L"*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
             IsTemporaryNameOf(entry.cFileName, name)) {
-            DeleteFileA((folder + entry.cFileName).c_str());
+            DeleteFileW((folder + entry.cFileName).c_str());
         }
-    } while (FindNextFileA(search, &entry));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
 }
 
-// The path GetFinalPathNameByHandle gives, as the ANSI functions take it:
-// without the "\\?\" prefix, and only when every character has an exact
-// ANSI spelling (a best-fit spelling could name another file).
-SystemErrorCode FinalPathOf(HANDLE file, std::string& path) {
-    std::wstring wide(MAX_PATH, L'\0');
+// The absolute path of path, as the file functions make it; path itself
+// when that fails.
+std::wstring FullPathOf(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetFinalPathNameByHandleW(file, wide.data(), static_cast<DWORD>(wide.size()),
-                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) return GetLastError();
-        if (length < wide.size()) {
-            wide.resize(length);
-            break;
+        DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
         }
-        wide.resize(length);
+        full.resize(length);
     }
-    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-        wide.replace(0, 8, L"\\\\");
-    } else if (wide.rfind(L"\\\\?\\", 0) == 0) {
-        wide.erase(0, 4);
-    }
-    return SpellInCodePage(GetACP(), wide, path) ? 0 : ERROR_NO_UNICODE_TRANSLATION;
 }
 
-// The file that path names, symbolic links followed: the path itself when
-// nothing exists there yet. A link to a missing file gives
+// The final path of an open file or folder in the given form (VOLUME_NAME_NT
+// or VOLUME_NAME_DOS); empty when the system cannot give it.
+std::wstring FinalPathOf(HANDLE file, DWORD form) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                 FILE_NAME_NORMALIZED | form);
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length);
+    }
+}
+
+// Whether path, open as file, is a link to a file rather than the file
+// itself. Windows marks a symbolic link with a reparse point; Wine marks a
+// link to a folder so but not a link to a file. So a link is also told by
+// what it does: the file it opens is not the entry its folder holds under
+// its name. When the system gives no final paths to compare, only the mark
+// tells. (A file that UAC virtualisation redirects to the user's copy in
+// VirtualStore is told for one too: that copy is then replaced where it
+// is, as the redirected replacement would have replaced it.)
+bool IsLink(const std::wstring& path, HANDLE file) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && entry.dwReserved0 == IO_REPARSE_TAG_SYMLINK) {
+        return true;
+    }
+    const std::wstring full = FullPathOf(path);
+    FileHandle folder(CreateFileW(full.substr(0, NameStart(full)).c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.IsValid()) return false;
+    for (DWORD form : {VOLUME_NAME_NT, VOLUME_NAME_DOS}) {
+        const std::wstring fileFinal = FinalPathOf(file, form);
+        std::wstring entryFinal = FinalPathOf(folder.Get(), form);
+        if (fileFinal.empty() || entryFinal.empty()) continue;
+        if (entryFinal.back() != L'\\') entryFinal += L'\\';
+        entryFinal += entry.cFileName;
+        return fileFinal != entryFinal;
+    }
+    return false;
+}
+
+// The path of the file that an update of path replaces. A file is replaced
+// where it stands, through path as given, whatever folders, links or
+// junctions lead to it, and so is a name nothing exists under yet. Only when
+// path is itself a link is the file it points to replaced instead, through
+// that file's final path; a link whose file has no drive or network path
+// gives ERROR_CANT_RESOLVE_FILENAME, and a link to a missing file gives
 // ERROR_FILE_NOT_FOUND: it is neither followed nor replaced.
-SystemErrorCode ResolveLinks(const std::string& path, std::string& target) {
-    constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+SystemErrorCode FileToReplace(const std::wstring& path, std::wstring& target) {
+    target = path;
+    FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.IsValid()) return FinalPathOf(file.Get(), target);
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) return error;
+    if (file.IsValid()) {
+        if (!IsLink(path, file.Get())) return 0;
+        std::optional<std::wstring> final = UsableFinalPath(FinalPathOf(file.Get(), VOLUME_NAME_DOS));
+        if (!final) return ERROR_CANT_RESOLVE_FILENAME;
+        target = *final;
+        return 0;
+    }
+    // Whatever else keeps it from opening here, the replacement itself meets
+    // and reports.
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return 0;
     // Nothing opens under the name, yet a link to a missing file may hold
     // it (Windows lists such a link, Wine does not show it at all): creating
     // a file there then finds the name taken.
-    FileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+    FileHandle probe(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!probe.IsValid()) {
-        error = GetLastError();
+        const DWORD error = GetLastError();
         return error == ERROR_FILE_EXISTS ? ERROR_FILE_NOT_FOUND : error;
     }
-    target = path;
     return 0;
 }
 
-// Gives the temporary file, open as file, the access rights of the file it
-// replaces. A file system without access rights has none to give.
-SystemErrorCode CopyAccessRights(const std::string& from, HANDLE file) {
-    DWORD size = 0;
-    GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
-    if (size == 0) return 0;
-    std::string descriptor(size, '\0');
-    if (!GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size)) return 0;
-    return SetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, descriptor.data()) ? 0 : GetLastError();
+// Gives the new file, open as file, the old one's creation time (when
+// creation is not null) and attributes. The time is kept at best. Under
+// Wine, setting the attributes is also what gives the owner reading and
+// writing (and, where the umask allows, the group and others writing where
+// they can read).
+bool KeepTimeAndAttributes(HANDLE file, const FILETIME* creation, DWORD attributes) {
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (creation) {
+        info.CreationTime.LowPart = creation->dwLowDateTime;
+        info.CreationTime.HighPart = static_cast<LONG>(creation->dwHighDateTime);
+        if (SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info)) return true;
+        info.CreationTime = {};
+    }
+    return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 SystemErrorCode WriteAll(HANDLE handle, std::string_view bytes) {
@@ -174,19 +282,37 @@ SystemErrorCode WriteAll(HANDLE handle, std::string_view bytes) {
     return 0;
 }
 
-// Moves the temporary file over the original in one rename. (ReplaceFile is
-// not used: Wine's deletes the original before it moves the new file in, so a
-// failure or a crash in between would lose the file.)
-SystemErrorCode MoveOver(const std::string& temporary, const std::string& path) {
+// Moves the temporary file, open as file, over target in one rename through
+// its handle: from its creation until it is in place it stays open, so that
+// another update's clean-up cannot take it for a leftover. (ReplaceFile is
+// not used: Wine's deletes the original before it moves the new file in, so
+// a failure or a crash in between would lose the file.)
+SystemErrorCode MoveOver(HANDLE file, const std::wstring& target) {
+    const std::wstring to = FullPathOf(target);
+    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + (to.size() + 1) * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::memcpy(rename->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExA(temporary.c_str(), path.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return 0;
-        }
+        if (SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) return 0;
         DWORD error = GetLastError();
         if (!IsTransientLock(error) || attempt + 1 >= LockRetries) return error;
         Sleep(LockRetryDelayMs);
     }
+}
+
+// Deletes the temporary file, open as file, and closes it: through its
+// handle, which may delete it whatever the access list it was created with
+// says; by its name when that fails.
+void Discard(FileHandle& file, const std::wstring& temporary) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    const bool deleted = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                                    sizeof disposition) != FALSE;
+    file.Close();
+    if (!deleted) DeleteFileW(temporary.c_str());
 }
 
 } // namespace
@@ -227,10 +353,10 @@ FileReadResult ReadWholeFile(const std::string& path) {
 }
 
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    std::string target;
-    if (SystemErrorCode error = ResolveLinks(path, target)) return error;
+    std::wstring target;
+    if (SystemErrorCode error = FileToReplace(WidenFromCodePage(GetACP(), path), target)) return error;
     WIN32_FILE_ATTRIBUTE_DATA existing{};
-    const bool exists = GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &existing) != FALSE;
+    const bool exists = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing) != FALSE;
     if (exists && (existing.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         return ERROR_ACCESS_DENIED;
     }
@@ -238,26 +364,27 @@ SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view by
 
     constexpr DWORD KeptAttributes =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    std::string temporary;
+    const DWORD attributes = exists ? existing.dwFileAttributes & KeptAttributes : 0;
+    std::vector<unsigned char> accessList = exists ? AccessListOf(target) : std::vector<unsigned char>{};
+    std::wstring temporary;
     if (SystemErrorCode error = InjectedFault(WriteStep::CreateTemporary)) return error;
-    FileHandle file(CreateTemporaryBeside(target, exists ? existing.dwFileAttributes & KeptAttributes : 0,
-                                          temporary));
+    FileHandle file(CreateTemporaryBeside(target, attributes, accessList, temporary));
     if (!file.IsValid()) return GetLastError();
 
-    SystemErrorCode error = InjectedFault(WriteStep::Write);
-    if (!error) error = WriteAll(file.Get(), bytes);
-    if (!error && exists && !SetFileTime(file.Get(), &existing.ftCreationTime, nullptr, nullptr)) {
+    SystemErrorCode error = 0;
+    // Under Wine a file made with a list has the owner's rights only once
+    // its attributes are set; it does not go in place without them.
+    if (!KeepTimeAndAttributes(file.Get(), exists ? &existing.ftCreationTime : nullptr, attributes) &&
+        !accessList.empty() && RightsAreUnixMode()) {
         error = GetLastError();
     }
-    if (!error && exists) error = CopyAccessRights(target, file.Get());
+    if (!error) error = InjectedFault(WriteStep::Write);
+    if (!error) error = WriteAll(file.Get(), bytes);
     if (!error) error = InjectedFault(WriteStep::Flush);
     if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
-    SystemErrorCode closeError = InjectedFault(WriteStep::Close);
-    if (!file.Close() && !closeError) closeError = GetLastError();
-    if (!error) error = closeError;
     if (!error) error = InjectedFault(WriteStep::Replace);
-    if (!error) error = MoveOver(temporary, target);
-    if (error) DeleteFileA(temporary.c_str());
+    if (!error) error = MoveOver(file.Get(), target);
+    if (error) Discard(file, temporary);
     return error;
 }
 

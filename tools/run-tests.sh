@@ -19,13 +19,38 @@ done
 
 status=0
 summary=()
+# The GoogleTest cases that skipped themselves in the last ctest run of a
+# build folder, one "program: case: reason" a line. ctest counts a program
+# whose cases passed or skipped as passed; the summary names the skips, so
+# that a check that could not run here is not taken for one that passed.
+skipped_cases() {
+  local log=$1/Testing/Temporary/LastTest.log
+  [[ -f $log ]] || return 0
+  awk '
+    /^[0-9]+\/[0-9]+ Test: / { program = $3 }
+    /: Skipped$/ { skipping = 1; reason = ""; next }
+    /^\[  SKIPPED \] .* \([0-9]+ ms\)$/ {
+      print program ": " $4 (reason == "" ? "" : ": " reason)
+      skipping = 0
+      next
+    }
+    skipping && reason == "" { reason = $0 }
+  ' "$log"
+}
 run_ctest() {
   local preset=$1
   shift
   echo "== test $preset"
   local log=build/$preset/ctest.log
   ctest --preset "$preset" "$@" 2>&1 | tee "$log" || status=1
-  summary+=("$preset: $(grep -E "tests passed|tests failed" "$log" | tail -n 1 || true)")
+  local result skipped
+  result=$(grep -E "tests passed|tests failed" "$log" | tail -n 1 || true)
+  skipped=$(skipped_cases "build/$preset")
+  if [[ -n $skipped ]]; then
+    result+=", $(wc -l <<<"$skipped") test cases skipped:"
+    while IFS= read -r line; do result+=$'\n'"  skipped $line"; done <<<"$skipped"
+  fi
+  summary+=("$preset: $result")
   # ctest keeps every test's output, passed or not, in LastTest.log: the
   # program starts that Wine ended before they began, and that the dialog
   # tests therefore made again, are counted there.

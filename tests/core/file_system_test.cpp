@@ -276,4 +276,29 @@ TEST(FileSystem, UpdateRemovesItsOwnLeftoversAndNothingElse) {
     EXPECT_EQ(Sorted(installation.Entries()), Sorted(expected));
 }
 
+// Another update of the same file (another Ambrel, or a retry) that runs at
+// the last moment before this one moves its temporary file into place: its
+// clean-up must not take that file for a leftover.
+const Installation* updated = nullptr;
+SystemErrorCode UpdateAgainBeforeTheMove(WriteStep step) {
+    if (step != WriteStep::Replace) return 0;
+    SetWriteFaultHook(nullptr);
+    return ReplaceFileContents(updated->IniPath(), H + "\r\nArchive 0=other.bsa\r\n");
+}
+
+TEST(FileSystem, AnotherUpdatesCleanUpLeavesATemporaryFileInUseAlone) {
+    Installation installation;
+    installation.WriteIni(H + "\r\nArchive 0=gone.bsa\r\n");
+    installation.AddDataFile("n.bsa");
+    Reconcile();
+    updated = &installation;
+    SetWriteFaultHook(UpdateAgainBeforeTheMove);
+    const WriteResult result = WriteArchiveList();
+    SetWriteFaultHook(nullptr);
+
+    EXPECT_EQ(result.status, WriteStatus::Written) << "error " << result.error;
+    EXPECT_EQ(installation.ReadIni(), H + "\r\nArchive 0=n.bsa\r\n");
+    EXPECT_EQ(Sorted(installation.Entries()), Sorted({"Data Files", "morrowind.ini"}));
+}
+
 } // namespace

@@ -54,7 +54,7 @@ TEST_P(WriteFaults, FailedStepChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(EachStep, WriteFaults,
                          testing::Values(WriteStep::CreateTemporary, WriteStep::Write,
-                                         WriteStep::Flush, WriteStep::Close, WriteStep::Replace));
+                                         WriteStep::Flush, WriteStep::Replace));
 
 TEST(ConcurrentChange, ChangeToTheKeysIsNotOverwritten) {
     Installation installation;

@@ -21,8 +21,9 @@ public:
 
     // False when the folder could not be made or registered.
     bool Ready() const { return ready_; }
-    // The installation's folder, as Windows names it.
+    // The installation's folder, as Windows names it, and its morrowind.ini.
     const std::wstring& Folder() const { return folder_; }
+    std::wstring IniPath() const { return PathOf("morrowind.ini"); }
 
     void WriteIni(std::string_view bytes) const;
     // Nothing when the file is missing.

@@ -17,6 +17,21 @@ static_assert(sizeof(L"Ж") == 2 * sizeof(wchar_t) && L"Ж"[0] == 0x0416,
 
 namespace {
 
+// count times letter, then ".bsa".
+std::wstring LongName(const std::wstring& letter, int count) {
+    std::wstring name;
+    for (int i = 0; i < count; ++i) name += letter;
+    return name + L".bsa";
+}
+
+std::string Utf8Of(const std::wstring& name) {
+    std::string bytes(name.size() * 4, '\0');
+    const int size = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    return bytes;
+}
+
 TEST(SpellInCodePage, GivesOnlyExactSpellings) {
     const struct {
         UINT codePage;
@@ -49,8 +64,8 @@ TEST(SpellInCodePage, GivesOnlyExactSpellings) {
 TEST(AnsiEntryNamer, NamesEntriesTheWayTheGameCanOpenThem) {
     const struct {
         UINT codePage;
-        const wchar_t* longName;
-        const wchar_t* shortName;  // as the search reports it, empty when there is none
+        std::wstring longName;
+        std::wstring shortName;  // as the search reports it, empty when there is none
         std::string name;
         std::string foreignName;
         std::string usableShortName;
@@ -66,11 +81,20 @@ TEST(AnsiEntryNamer, NamesEntriesTheWayTheGameCanOpenThem) {
          "\xD0\xA1\xD1\x82\xD0\xB0\xD1\x80\xD1\x8B\xD0\xB5 \xD0\xB4\xD0\xBE\xD0\xBC\xD0\xB0.bsa", ""},
         // A long name the code page holds goes by that, whatever its short name.
         {1252, L"Qualité Textures.bsa", L"QUALIT~1.BSA", "Qualit\xE9 Textures.bsa", "", ""},
+        // A name the code page holds in more bytes than a key's value can
+        // hold (a double-byte or UTF-8 code page) goes like one it cannot
+        // hold: by its short name, and shown to the user.
+        {CP_UTF8, LongName(L"Ж", 126), L"125A~1.BSA", "", Utf8Of(LongName(L"Ж", 126)), "125A~1.BSA"},
+        {932, LongName(L"日", 126), L"", "", Utf8Of(LongName(L"日", 126)), ""},
+        // 251 letters and ".bsa": 255 bytes, which a key holds.
+        {CP_UTF8, LongName(L"a", 251), L"", std::string(251, 'a') + ".bsa", "", ""},
+        {CP_UTF8, L"Ж" + LongName(L"a", 250), L"AAAAAA~1.BSA", "",
+         Utf8Of(L"Ж" + LongName(L"a", 250)), "AAAAAA~1.BSA"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code page " << c.codePage << ", entry #" << (&c - cases));
         AnsiEntryNamer namer(c.codePage);
-        const DataFilesEntry entry = namer.Name(c.longName, c.shortName);
+        const DataFilesEntry entry = namer.Name(c.longName.c_str(), c.shortName.c_str());
         EXPECT_EQ(entry.name, c.name);
         EXPECT_EQ(entry.foreignName, c.foreignName);
         EXPECT_EQ(entry.shortName, c.usableShortName);

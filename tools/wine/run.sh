@@ -24,4 +24,6 @@ if [[ -n ${LANG:-} ]]; then
     fail "locale $LANG is not generated: run tools/bootstrap.sh"
 fi
 
+# The umask the wineserver was started with (see setup.sh).
+umask 022
 exec wine "$@"

@@ -7,6 +7,10 @@
 # session: whoever inherited our stdout would otherwise keep ctest's output
 # pipe open, and ctest would wait for it.
 set -euo pipefail
+# Wine gives new files the wineserver's umask (and, setting attributes, the
+# umask of the process): the tests expect the usual 022, whatever the
+# developer's own is.
+umask 022
 
 fail() { echo "wine setup: $*" >&2; exit 1; }
 
