@@ -48,7 +48,9 @@ FileReadResult ReadWholeFile(const std::string& path);
 SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // The steps of ReplaceFileContents, so tests can make each one fail.
-enum class WriteStep { CreateTemporary, Write, Flush, Replace };
+// MoveThroughHandle is Windows' own: the rename through the temporary file's
+// handle, after which a move by name is tried when it fails.
+enum class WriteStep { CreateTemporary, Write, Flush, Replace, MoveThroughHandle };
 // Returns the error to fail the step with, or 0 to let it run.
 using WriteFaultHook = SystemErrorCode (*)(WriteStep);
 void SetWriteFaultHook(WriteFaultHook hook);

@@ -288,6 +288,7 @@ SystemErrorCode WriteAll(HANDLE handle, std::string_view bytes) {
 // not used: Wine's deletes the original before it moves the new file in, so
 // a failure or a crash in between would lose the file.)
 SystemErrorCode MoveOver(HANDLE file, const std::wstring& target) {
+    if (SystemErrorCode error = InjectedFault(WriteStep::MoveThroughHandle)) return error;
     const std::wstring to = FullPathOf(target);
     std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + (to.size() + 1) * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
@@ -301,6 +302,22 @@ SystemErrorCode MoveOver(HANDLE file, const std::wstring& target) {
         if (!IsTransientLock(error) || attempt + 1 >= LockRetries) return error;
         Sleep(LockRetryDelayMs);
     }
+}
+
+// Closes the temporary file, open as file, and moves it over target by its
+// name, as MoveFileEx does. This is how an update moved the file before it
+// was renamed through its handle, and it still works where a rename through
+// a handle is refused: Windows before 10 takes only a native path there, and
+// a network redirector or a file system filter (UAC's virtualisation of
+// protected folders among them) may not take one at all. Only in the moment
+// between the close and the move could another update's clean-up take the
+// file for a leftover; the move then fails, and nothing is lost.
+SystemErrorCode MoveOverByName(FileHandle& file, const std::wstring& temporary, const std::wstring& target) {
+    file.Close();
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    return GetLastError();
 }
 
 // Deletes the temporary file, open as file, and closes it: through its
@@ -383,7 +400,10 @@ SystemErrorCode ReplaceFileContents(const std::string& path, std::string_view by
     if (!error) error = InjectedFault(WriteStep::Flush);
     if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
     if (!error) error = InjectedFault(WriteStep::Replace);
-    if (!error) error = MoveOver(file.Get(), target);
+    if (!error) {
+        error = MoveOver(file.Get(), target);
+        if (error && !MoveOverByName(file, temporary, target)) error = 0;
+    }
     if (error) Discard(file, temporary);
     return error;
 }

@@ -261,4 +261,29 @@ TEST(Leftovers, OnlyOursThatNoProcessHoldsOpenAreRemoved) {
     EXPECT_EQ(EntriesOf(InstallPath), expected);
 }
 
+// Where a rename through the temporary file's handle is refused (Windows
+// before 10 takes only a native path there; some network redirectors and
+// file system filters none), the file is moved by its name instead: the
+// update goes through, keeps the attributes and leaves nothing behind.
+SystemErrorCode RefuseTheRenameThroughTheHandle(WriteStep step) {
+    return step == WriteStep::MoveThroughHandle ? ERROR_INVALID_PARAMETER : 0;
+}
+
+TEST(Move, RefusedRenameThroughTheHandleMovesByName) {
+    Installation installation;
+    installation.WriteIni(Before);
+    const std::string path = installation.IniPath();
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    PrepareUpdate(installation);
+
+    SetWriteFaultHook(RefuseTheRenameThroughTheHandle);
+    const WriteStatus status = WriteArchiveList().status;
+    SetWriteFaultHook(nullptr);
+    EXPECT_EQ(status, WriteStatus::Written);
+    EXPECT_EQ(installation.ReadIni(), After);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(EntriesOf(InstallPath), (std::vector<std::string>{"Data Files", "morrowind.ini"}));
+}
+
 } // namespace
