@@ -1,6 +1,7 @@
 #include "app/quiet_run.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,15 +18,6 @@
 #include "ui/messages.h"
 
 namespace {
-
-// The warnings the dialog shows before its lists, each naming every file it
-// is about.
-std::vector<std::wstring> DescribeWarnings(const ReconcileReport& report) {
-    std::vector<std::wstring> warnings;
-    if (!report.foreignNamed.empty()) warnings.push_back(DescribeForeignNames(report.foreignNamed, SIZE_MAX));
-    if (!report.unreadable.empty()) warnings.push_back(DescribeUnreadableArchives(report.unreadable, SIZE_MAX));
-    return warnings;
-}
 
 // Names as the program holds them: in the ANSI code page.
 std::wstring Shown(const std::string& name) {
@@ -90,11 +82,12 @@ ExitCode RunQuietly(const RunRequest& request) {
     const ReconcileReport report =
         ReconcileArchives([&changes](const std::string& name) { changes.removed.push_back(name); },
                           [&changes](const std::string& name) { changes.added.push_back(name); });
-    if (report.iniInUtf16 || report.registeredTruncated || report.foundTruncated) {
-        output.PrintError(LoadText(report.iniInUtf16 ? IDS_INI_UTF16 : IDS_CAPACITY_REACHED));
+    if (const std::optional<UINT> blocked = UpdateBlockedText(report)) {
+        output.PrintError(LoadText(*blocked));
         return ExitCode::Failed;
     }
-    for (const std::wstring& warning : DescribeWarnings(report)) output.Print(warning);
+    // Every file the warnings are about is named: a console has room.
+    for (const std::wstring& warning : DescribeWarnings(report, SIZE_MAX)) output.Print(warning);
 
     if (PendingCount == 0) {
         output.Print(LoadText(IDS_ALL_REGISTERED));

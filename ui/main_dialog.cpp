@@ -1,5 +1,6 @@
 #include "ui/main_dialog.h"
 
+#include <optional>
 #include <string>
 
 #include "core/archive_list.h"
@@ -44,16 +45,15 @@ INT_PTR OnInitDialog(HWND dialog) {
     ArchiveListBox added(GetDlgItem(dialog, IDC_NEW_ARCHIVES));
     ReconcileReport report = ReconcileArchives([&removed](const std::string& name) { removed.Add(name); },
                                                [&added](const std::string& name) { added.Add(name); });
-    if (report.iniInUtf16 || report.registeredTruncated || report.foundTruncated) {
-        ShowMessage(dialog, report.iniInUtf16 ? IDS_INI_UTF16 : IDS_CAPACITY_REACHED, MB_ICONERROR);
+    if (const std::optional<UINT> blocked = UpdateBlockedText(report)) {
+        ShowMessage(dialog, *blocked, MB_ICONERROR);
         EndUnseen(dialog);
         return TRUE;
     }
     // Before anything else is shown, so that the lists and the message that
     // all is registered are read knowing which archives the game cannot open
-    // or read: first the names, then the contents.
-    if (!report.foreignNamed.empty()) ShowForeignNames(dialog, report.foreignNamed);
-    if (!report.unreadable.empty()) ShowUnreadableArchives(dialog, report.unreadable);
+    // or read.
+    ShowWarnings(dialog, report);
     if (PendingCount == 0) {
         ShowMessage(dialog, IDS_ALL_REGISTERED, MB_ICONINFORMATION);
         EndUnseen(dialog);

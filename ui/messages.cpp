@@ -125,10 +125,6 @@ std::wstring DescribeForeignNames(const std::vector<ForeignNamedArchive>& archiv
     return FormatText(IDS_FOREIGN_NAMES, {std::to_wstring(GetACP()), lines});
 }
 
-void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives) {
-    ShowText(owner, DescribeForeignNames(archives, MaxListedFiles), MB_ICONWARNING);
-}
-
 std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& archives, std::size_t maxListed) {
     // The first files in scan order are named, each under its group; each
     // group says how many more of its own there are.
@@ -152,6 +148,21 @@ std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& ar
     return FormatText(IDS_UNREADABLE_ARCHIVES, {groups});
 }
 
-void ShowUnreadableArchives(HWND owner, const std::vector<UnreadableArchive>& archives) {
-    ShowText(owner, DescribeUnreadableArchives(archives, MaxListedFiles), MB_ICONWARNING);
+std::vector<std::wstring> DescribeWarnings(const ReconcileReport& report, std::size_t maxListed) {
+    std::vector<std::wstring> warnings;
+    if (!report.foreignNamed.empty()) warnings.push_back(DescribeForeignNames(report.foreignNamed, maxListed));
+    if (!report.unreadable.empty()) warnings.push_back(DescribeUnreadableArchives(report.unreadable, maxListed));
+    return warnings;
+}
+
+void ShowWarnings(HWND owner, const ReconcileReport& report) {
+    for (const std::wstring& warning : DescribeWarnings(report, MaxListedFiles)) {
+        ShowText(owner, warning, MB_ICONWARNING);
+    }
+}
+
+std::optional<UINT> UpdateBlockedText(const ReconcileReport& report) {
+    if (report.iniInUtf16) return IDS_INI_UTF16;
+    if (report.registeredTruncated || report.foundTruncated) return IDS_CAPACITY_REACHED;
+    return std::nullopt;
 }

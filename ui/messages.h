@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,14 +31,23 @@ void ShowWriteFailure(HWND owner, SystemErrorCode error);
 
 // Names the archives that the game cannot open by their long names, how
 // each was taken in, and asks for them to be renamed. The text names at
-// most maxListed of them and then how many more there are; the message box
-// names as many as fit on a screen.
+// most maxListed of them and then how many more there are.
 std::wstring DescribeForeignNames(const std::vector<ForeignNamedArchive>& archives, std::size_t maxListed);
-void ShowForeignNames(HWND owner, const std::vector<ForeignNamedArchive>& archives);
 
 // The warning about archives the game cannot read: each file with its
 // reason and what to do, the new ones (left out) apart from the registered
-// ones (they stay). The whole text, for a message box or a console; it names
-// at most maxListed files, as DescribeForeignNames does.
+// ones (they stay); it names at most maxListed files.
 std::wstring DescribeUnreadableArchives(const std::vector<UnreadableArchive>& archives, std::size_t maxListed);
-void ShowUnreadableArchives(HWND owner, const std::vector<UnreadableArchive>& archives);
+
+// The warnings a reconciliation gives before its outcome, in the order they
+// are given (first the names, then the contents), each naming at most
+// maxListed files.
+std::vector<std::wstring> DescribeWarnings(const ReconcileReport& report, std::size_t maxListed);
+
+// Shows each warning in a box of its own, naming as many files as fit on a
+// screen.
+void ShowWarnings(HWND owner, const ReconcileReport& report);
+
+// Why no update can be made from the reconciliation (morrowind.ini is
+// UTF-16, or a list could not be taken in whole); nothing when one can.
+std::optional<UINT> UpdateBlockedText(const ReconcileReport& report);
